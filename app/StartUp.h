@@ -1,0 +1,36 @@
+#pragma once
+// The machine's life cycle: initialisation, start-up from the configuration, shut-down, and the
+// settings written back at exit. Shared by the desktop program and valdor-run.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Program-start state of every setting and thread flag (all zero), as before start-up.
+void ResetMachineSettings();
+// Start-up steps 2..4: builds the dispatch table, initialises the devices, resets the CPU,
+// clears the ROM space and the RAM map, and creates registers 0..15.
+void InitMachine();
+
+// Set by "/P": the main window presses its printer button when first shown.
+extern bool printerSwitch;
+// The platform family flag; decides the default of "Sound".
+extern bool IsNT;
+
+// Applies one command-line argument ("/A", "/D", "/P", "/T", also with "-", any case);
+// returns false for an argument that is no switch (it is ignored).
+bool ApplySwitch(const std::string& arg);
+
+struct LifeCycleWaits {
+  uint32_t skipWindowMs = 2000;  // hold ON or back arrow to skip the RAM image
+  uint32_t shutDownMs[3] = {1000, 1000, 2000};
+};
+// The waits of a program nobody can press keys in (valdor-run, tests).
+constexpr LifeCycleWaits kNoWaits{0, {0, 0, 0}};
+
+// Initialises the machine and fills it from the configuration; Running = 1 at its end.
+void StartUp(const LifeCycleWaits& waits = {});
+// Shows the shut-down messages and saves the RAM image (Running is already 0).
+void ShutDown(const LifeCycleWaits& waits = {});
+// Writes "Ticks", "Turbo", "Left", "Top", "Contrast" and the printer window's placement.
+void SaveSettings();

@@ -1,0 +1,74 @@
+// Nut instructions per second on the turbo path, and the cost of one ROM fetch (the unit in
+// which the normal-speed delay is calibrated).
+
+#include <benchmark/benchmark.h>
+
+#include "app/StartUp.h"
+#include "cpu/Cpu.h"
+#include "cpu/TurboStep.h"
+#include "memory/Rom.h"
+
+namespace {
+
+// A loop mixing class-2 arithmetic on several fields, RAM reads and writes, a call and jumps.
+constexpr uint16_t kLoop[] = {
+    0x000,  // 00 NOP
+    0x16E,  // 01 loop: A=A+1 W
+    0x21A,  // 02 C=A+C M
+    0x086,  // 03 B=A X
+    0x196,  // 04 A=A-B XS
+    0x130,  // 05 LDI 005
+    0x005,  // 06
+    0x270,  // 07 DADD=C
+    0x178,  // 08 C=REGN 5
+    0x1A8,  // 09 REGN=C 6
+    0x081,  // 0A GSUBNC 0020
+    0x000,  // 0B
+    0x3AB,  // 0C GONC loop
+};
+constexpr uint16_t kSub[] = {
+    0x1FE,  // 20 C=C+C S
+    0x302,  // 21 ?A<C PT
+    0x3E0,  // 22 RTN
+};
+
+void SetUpMachine() {
+  ResetMachineSettings();
+  InitMachine();
+  for (uint16_t i = 0; i < std::size(kLoop); ++i) StoreRom(i, 0, kLoop[i]);
+  for (uint16_t i = 0; i < std::size(kSub); ++i) StoreRom(0x20 + i, 0, kSub[i]);
+}
+
+void BM_TurboSteps(benchmark::State& state) {
+  SetUpMachine();
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) TurboStep();
+  }
+  benchmark::DoNotOptimize(Cpu.A);
+  state.counters["instructions/s"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * 1000, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TurboSteps);
+
+void BM_NormalSpeedStepsNoDelay(benchmark::State& state) {
+  SetUpMachine();
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) Step();
+  }
+  state.counters["instructions/s"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * 1000, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_NormalSpeedStepsNoDelay);
+
+void BM_FetchRom(benchmark::State& state) {
+  SetUpMachine();
+  uint32_t address = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) benchmark::DoNotOptimize(FetchRom(address++ & 0x1F));
+  }
+  state.counters["fetches/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * 1000,
+                                                   benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FetchRom);
+
+}  // namespace

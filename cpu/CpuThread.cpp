@@ -1,0 +1,142 @@
+#include "cpu/CpuThread.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "cpu/Cpu.h"
+#include "cpu/RunLoop.h"
+#include "display/Lcd.h"
+#include "host/Host.h"
+#include "host/Threads.h"
+
+namespace {
+
+std::thread cpuThread;
+std::atomic<pid_t> cpuTid{0};
+std::atomic<bool> threadExists{false};
+std::atomic<bool> loopEnded{false};
+
+// While the debugger is open, every iteration runs under this lock, so that the debugger's
+// reads, edits and single steps fall between two instructions.
+std::mutex machineLock;
+std::atomic<bool> haltAcknowledged{false};
+
+std::mutex pauseMutex;
+std::condition_variable pauseChanged;
+bool pauseRequested = false;
+bool pausedNow = false;
+
+bool OnCpuThread() { return threadExists && cpuThread.get_id() == std::this_thread::get_id(); }
+
+// Stands still while a pause is requested; acknowledges it to the requester.
+void PausePoint() {
+  std::unique_lock lock(pauseMutex);
+  if (!pauseRequested) return;
+  pausedNow = true;
+  pauseChanged.notify_all();
+  pauseChanged.wait(lock, [] { return !pauseRequested || !Cpu.Running; });
+  pausedNow = false;
+}
+
+void RunLoop() {
+  cpuTid = CurrentThreadId();
+  RunLoopStart();
+  SetThreadPriority(cpuTid, NormalPriority);  // whatever Turbo is; the switch applies the other
+  for (;;) {
+    PausePoint();
+    Iteration it;
+    if (DebuggerOpen.load(std::memory_order_acquire)) {
+      std::unique_lock lock(machineLock);
+      haltAcknowledged.store(true, std::memory_order_release);
+      const bool animate = Animate.load(std::memory_order_relaxed) && Cpu.Awake;
+      if (animate && Cpu.Running && !allSegmentsHalt) {
+        Step();
+        lock.unlock();
+        RefreshDebuggerAnimate();  // outside the lock: the GUI reads while this thread waits
+        continue;
+      }
+      it = RunIteration();
+    } else {
+      haltAcknowledged.store(false, std::memory_order_relaxed);
+      it = RunIteration();
+    }
+    if (it == Iteration::Ended) break;
+    if (it != Iteration::Executed) IdleSleep();
+  }
+  haltAcknowledged = false;
+  loopEnded = true;
+}
+
+}  // namespace
+
+void TNutCPU::Create() {
+  if (threadExists) return;
+  pauseRequested = false;
+  loopEnded = false;
+  threadExists = true;
+  cpuThread = std::thread(RunLoop);
+}
+
+void TNutCPU::Stop() {
+  if (!threadExists) return;
+  {
+    std::lock_guard lock(pauseMutex);
+    Cpu.Running = 0;
+    pauseChanged.notify_all();
+  }
+  // The loop may be blocked in a hand-over to the GUI thread, which is the caller.
+  while (!loopEnded) {
+    TheHost().ProcessMessages();
+    IdleSleep();
+  }
+  cpuThread.join();
+  threadExists = false;
+  cpuTid = 0;
+}
+
+bool TNutCPU::Exists() { return threadExists; }
+
+int TNutCPU::ThreadId() { return cpuTid; }
+
+void TNutCPU::SetTurbo(bool on) {
+  Turbo = on ? 1 : 0;
+  TurboSuspended = 0;
+  if (cpuTid) SetThreadPriority(cpuTid, on ? TurboPriority : NormalPriority);
+}
+
+void TNutCPU::Pause() {
+  if (!threadExists || OnCpuThread()) return;
+  std::unique_lock lock(pauseMutex);
+  pauseRequested = true;
+  while (!pausedNow && Cpu.Running) {
+    lock.unlock();
+    TheHost().ProcessMessages();
+    IdleSleep();
+    lock.lock();
+  }
+}
+
+void TNutCPU::Resume() {
+  std::lock_guard lock(pauseMutex);
+  pauseRequested = false;
+  pauseChanged.notify_all();
+}
+
+void TNutCPU::RunHalted(const std::function<void()>& fn) {
+  if (!threadExists || OnCpuThread() || !Cpu.Running) {
+    fn();
+    return;
+  }
+  while (!loopEnded) {
+    if (haltAcknowledged.load(std::memory_order_acquire) && machineLock.try_lock()) {
+      fn();
+      machineLock.unlock();
+      return;
+    }
+    TheHost().ProcessMessages();
+    std::this_thread::yield();
+  }
+  fn();  // the loop has ended: nothing runs any more
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The CPU thread: runs the machine iteration by iteration at normal speed or in turbo, sleeps,
+// halts or animates for the debugger, and pauses on request.
+
+#include <functional>
+
+class TNutCPU {
+ public:
+  // Starts the thread; Running must be 1 (set by the end of start-up).
+  static void Create();
+  // Sets Running = 0, wakes a paused thread and waits until the loop has ended.
+  static void Stop();
+  static bool Exists();
+
+  // The turbo switch: turbo at TurboPriority, or normal speed at NormalPriority.
+  static void SetTurbo(bool on);
+
+  // Pauses the whole thread between two iterations and waits (processing messages) until it
+  // stands; Resume lets it continue. Paired one to one (the printer's paper, for example).
+  static void Pause();
+  static void Resume();
+
+  // Runs fn while the CPU thread stands between two instructions: at once when there is no
+  // CPU thread or when called from it; otherwise, after DebuggerOpen is set, it waits until the
+  // thread has acknowledged the halt, processing messages meanwhile (the thread may be blocked
+  // in a hand-over to the GUI). In Animate mode fn lands between two instructions.
+  static void RunHalted(const std::function<void()>& fn);
+
+  // The thread's kernel id (for its priority), 0 when it does not exist.
+  static int ThreadId();
+};

@@ -1,0 +1,65 @@
+#include "cpu/RunLoop.h"
+
+#include "cpu/Cpu.h"
+#include "cpu/TurboStep.h"
+#include "display/Lcd.h"
+#include "host/Host.h"
+#include "printer/Dovada.h"
+#include "timer/Zudaroz.h"
+
+namespace {
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr uint32_t kAutoOffMs = 600000;  // ten minutes of light sleep
+}  // namespace
+
+void RunLoopStart() {
+  Cpu.KbFlag = 0;
+  AutoOffDeadline = static_cast<int32_t>(TheHost().TickCount() + kAutoOffMs);
+}
+
+bool WakeCondition() {
+  const int32_t key = Cpu.KeyDown.load(relaxed);
+  const bool on = displayOn.load(relaxed);
+  return (key == 1 && !on) || (key != -1 && on) || Cpu.FI[13].load(relaxed) != 0 ||
+         (PrinterStatus.load(relaxed) & 0x3000) != 0;
+}
+
+void IdlePoll() {
+  // A light sleep with the display driver selected turns into a deep one after ten minutes.
+  // The tick counter wraps, so the deadline is compared by the signed difference.
+  const uint32_t deadline = static_cast<uint32_t>(AutoOffDeadline.load(relaxed));
+  if (displayOn.load(relaxed) && Cpu.PfAd == 0xFD &&
+      static_cast<int32_t>(TheHost().TickCount() - deadline) > 0) {
+    displayOn = 0;
+    RefreshDisplay();
+    Cpu.Carry = 1;
+  }
+  Cpu.FI[12].store(0, relaxed);
+  Cpu.FI[13].store(0, relaxed);
+  TimerStatus.fetch_and(0x1FC0, relaxed);
+  PollTimer();
+  if (WakeCondition()) {
+    Cpu.Awake = 1;
+    ResumeTimerThread();
+  }
+}
+
+Iteration RunIteration() {
+  if (!Cpu.Running.load(relaxed)) return Iteration::Ended;
+  if (allSegmentsHalt.load(relaxed)) return Iteration::Halted;
+  if (!Cpu.Awake.load(relaxed)) {
+    IdlePoll();
+    return Iteration::Idle;
+  }
+  if (DebuggerOpen.load(relaxed)) {
+    if (!Animate.load(relaxed)) return Iteration::Halted;
+    Step();
+    RefreshDebuggerAnimate();
+    return Iteration::Executed;
+  }
+  if (Turbo.load(relaxed))
+    TurboStep();
+  else
+    Step();
+  return Iteration::Executed;
+}

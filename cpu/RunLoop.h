@@ -1,0 +1,19 @@
+#pragma once
+// One iteration of the CPU thread's loop, shared by the CPU thread and valdor-run.
+
+enum class Iteration {
+  Executed,  // one instruction ran
+  Idle,      // asleep: one idle poll
+  Halted,    // held by the debugger, or stopped after the all-segments pattern
+  Ended,     // Running is 0
+};
+
+// The loop's first step: clears the keyboard flag and arms the automatic power-off.
+void RunLoopStart();
+// Runs one iteration: a step at normal speed or in turbo, an animated step, or an idle poll.
+Iteration RunIteration();
+// One idle poll of the sleeping CPU: automatic power-off, flag and status clearing, a timer
+// poll, and the wake-up test.
+void IdlePoll();
+// Whether a sleeping CPU wakes now.
+bool WakeCondition();

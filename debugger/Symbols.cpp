@@ -1,0 +1,91 @@
+#include "debugger/Symbols.h"
+
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+#include "host/Host.h"
+
+std::vector<Symbol> SymbolTable;
+bool SymbolTableLoaded = false;
+
+namespace {
+
+// Blanks and control characters (codes up to 32) are trimmed from both ends.
+bool IsTrimmed(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsTrimmed(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsTrimmed(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A hexadecimal number of up to 32 bits, without sign or prefix.
+bool ParseHex(std::string_view s, int32_t& value) {
+  if (s.empty()) return false;
+  uint64_t v = 0;
+  for (char c : s) {
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else if (c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else {
+      return false;
+    }
+    v = v * 16 + digit;
+    if (v > 0xFFFFFFFFu) return false;
+  }
+  value = static_cast<int32_t>(static_cast<uint32_t>(v));
+  return true;
+}
+
+// A kept line is "=name EQU value" plus one closing character, which is dropped unread. A value
+// that is not hexadecimal drops the line.
+void ParseLine(std::string_view line) {
+  const std::string_view s = Trim(line);
+  if (s.empty() || s.front() != '=') return;
+  const size_t p = s.find("EQU");
+  if (p == std::string_view::npos) return;
+  std::string_view value = Trim(s.substr(p + 3));
+  if (value.empty()) return;
+  value.remove_suffix(1);
+  int32_t address;
+  if (!ParseHex(value, address)) return;
+  SymbolTable.push_back({std::string(Trim(s.substr(0, p))), address});
+}
+
+}  // namespace
+
+void ParseSymbols(const std::string& content) {
+  SymbolTable.clear();
+  SymbolTableLoaded = true;
+  // CR LF, LF and a lone CR all end a line.
+  std::string_view rest(content);
+  while (!rest.empty()) {
+    const size_t end = rest.find_first_of("\r\n");
+    ParseLine(rest.substr(0, end));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+}
+
+void LoadSymbols() {
+  SymbolTable.clear();
+  SymbolTableLoaded = false;
+  std::ifstream in(TheHost().HomeDir() + "Entries.A", std::ios::binary);
+  if (!in) return;
+  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ParseSymbols(content);
+}
+
+const std::string* LookupSymbol(int32_t address) {
+  for (const Symbol& symbol : SymbolTable) {
+    if (symbol.address == address) return &symbol.name;
+  }
+  return nullptr;
+}

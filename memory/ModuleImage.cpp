@@ -1,0 +1,179 @@
+// Module image files: the three encodings, the placement of their words into pages and banks,
+// and the "ROM" "Module<n>" configuration entries.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+#include "cpu/Cpu.h"
+#include "host/Host.h"
+#include "host/Panel.h"
+#include "host/ProfileFile.h"
+#include "memory/Rom.h"
+
+namespace {
+
+constexpr int kBlockWords = 64;
+constexpr int64_t kPageWords = 4096;
+
+enum class Encoding { Words16, PackedMsbFirst, PackedLsbFirst };
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool HasR41Extension(const std::string& path) {
+  if (path.size() < 4) return false;
+  const char* ext = path.c_str() + path.size() - 4;
+  return ext[0] == '.' && (ext[1] | 0x20) == 'r' && ext[2] == '4' && ext[3] == '1';
+}
+
+// Decodes one block of 64 words; buf holds a whole block (missing bytes are zero).
+void DecodeBlock(Encoding encoding, const uint8_t* buf, uint16_t* words) {
+  if (encoding == Encoding::Words16) {
+    for (int i = 0; i < kBlockWords; ++i) {
+      words[i] = static_cast<uint16_t>(((buf[2 * i] << 8) | buf[2 * i + 1]) & 0x3FF);
+    }
+    return;
+  }
+  for (int g = 0; g < kBlockWords / 4; ++g) {
+    const uint8_t* b = buf + 5 * g;
+    uint16_t* w = words + 4 * g;
+    if (encoding == Encoding::PackedMsbFirst) {
+      w[0] = static_cast<uint16_t>((b[0] << 2) | (b[1] >> 6));
+      w[1] = static_cast<uint16_t>(((b[1] & 0x3F) << 4) | (b[2] >> 4));
+      w[2] = static_cast<uint16_t>(((b[2] & 0x0F) << 6) | (b[3] >> 2));
+      w[3] = static_cast<uint16_t>(((b[3] & 0x03) << 8) | b[4]);
+    } else {
+      w[0] = static_cast<uint16_t>(b[0] | ((b[1] & 0x03) << 8));
+      w[1] = static_cast<uint16_t>((b[1] >> 2) | ((b[2] & 0x0F) << 6));
+      w[2] = static_cast<uint16_t>((b[2] >> 4) | ((b[3] & 0x3F) << 4));
+      w[3] = static_cast<uint16_t>((b[3] >> 6) | (b[4] << 2));
+    }
+  }
+}
+
+// Places the words of one file: span pages from start in bank 0, then every further page into
+// the next bank of the last of those pages. Words that would land outside the 16 x 4 table
+// are dropped and counted.
+class Placement {
+ public:
+  Placement(int64_t start, int64_t span) : address_(start) {
+    // Out of range starts or spans place nothing. Spans above 17 behave like 17 (no address of
+    // the space reaches the limit), so clamping keeps start + span x 4096 from overflowing.
+    valid_ = start >= 0 && start <= 0xFFFF && span >= 1;
+    limit_ = valid_ ? start + std::min<int64_t>(span, 17) * kPageWords : 0;
+  }
+
+  void Place(uint16_t word) {
+    if (!valid_) {
+      ++refused_;
+      return;
+    }
+    if (address_ >= limit_) {
+      ++bank_;
+      address_ -= kPageWords;
+    }
+    if (bank_ <= 3 && address_ <= 0xFFFF) {
+      StoreRom(static_cast<uint32_t>(address_), static_cast<int>(bank_), word);
+    } else {
+      ++refused_;
+    }
+    ++address_;
+  }
+
+  int64_t refused() const { return refused_; }
+
+ private:
+  int64_t address_;
+  int64_t limit_ = 0;
+  int64_t bank_ = 0;
+  int64_t refused_ = 0;
+  bool valid_ = false;
+};
+
+}  // namespace
+
+bool LoadModuleImage(int64_t start, const std::string& path, int64_t span) {
+  std::error_code ec;
+  File file(std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    ReportCpuError(0, "Cannot load module file: " + path);
+    return false;
+  }
+  ThePanel().drawAnnunciators(" Loading module image ...");
+  TheHost().ProcessMessages();
+
+  std::FILE* f = file.get();
+  int64_t size = 0;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+  const bool r41 = HasR41Extension(path);
+  std::fseek(f, r41 ? 32 : 0, SEEK_SET);
+
+  Encoding encoding = Encoding::PackedLsbFirst;
+  if (size >= 0 && size % 8192 == 0) {
+    encoding = Encoding::Words16;
+  } else if (r41) {
+    encoding = Encoding::PackedMsbFirst;
+  }
+  const size_t blockBytes = encoding == Encoding::Words16 ? 128 : 80;
+
+  Placement placement(start, span);
+  bool failed = false;
+  try {
+    uint8_t buf[128];
+    uint16_t words[kBlockWords];
+    for (;;) {
+      std::memset(buf, 0, sizeof buf);
+      const size_t n = std::fread(buf, 1, blockBytes, f);
+      if (n == 0 || std::ferror(f)) break;
+      DecodeBlock(encoding, buf, words);
+      for (uint16_t w : words) placement.Place(w);
+      if (n < blockBytes) break;
+    }
+  } catch (const std::bad_alloc&) {
+    failed = true;  // what was stored before stays
+  }
+  if (failed || placement.refused() > 0) {
+    ReportCpuError(0, "Error loading module image: " + path);
+    return false;
+  }
+  return true;
+}
+
+EntryParse ParseModuleEntry(const std::string& value, ModuleEntry& entry, std::string& badText) {
+  const size_t space = value.find(' ');
+  if (value.empty() || space == std::string::npos) return EntryParse::Skip;
+
+  const std::string startText = value.substr(0, space);
+  int64_t start = 0;
+  if (!TextToInteger(startText, start)) {
+    badText = startText;
+    return EntryParse::BadNumber;
+  }
+  if (start < 0 || start > 0xFFFF) return EntryParse::Skip;
+
+  std::string file = value.substr(space + 1);
+  int64_t span = 16;
+  const size_t spanSpace = file.find(' ');
+  if (spanSpace != std::string::npos) {
+    const std::string spanText = file.substr(spanSpace + 1);
+    if (!TextToInteger(spanText, span)) {
+      badText = spanText;
+      return EntryParse::BadNumber;
+    }
+    file.resize(spanSpace);
+  }
+  entry.start = start;
+  entry.file = file;
+  entry.span = span;
+  return EntryParse::Ok;
+}
+
+std::string ModulePath(const std::string& file) {
+  return file.find('/') == std::string::npos ? TheHost().HomeDir() + file : file;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Program memory: 16 pages of 4096 10-bit words, each page with up to four banks.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+using RomBlock = std::array<uint16_t, 4096>;
+
+// [page][bank]; an empty entry means no ROM there. Blocks are created on the first store.
+extern std::atomic<RomBlock*> RomPages[16][4];
+// The bank that fetches of each page read.
+extern std::atomic<uint8_t> CurrentBank[16];
+
+inline uint16_t FetchRom(uint32_t address) {
+  const unsigned page = (address >> 12) & 15;
+  const RomBlock* block = RomPages[page][CurrentBank[page].load(std::memory_order_relaxed)].load(
+      std::memory_order_relaxed);
+  return block ? ((*block)[address & 0xFFF] & 0x3FF) : 0;
+}
+
+// Stores the low 10 bits of value, creating the block of (page, bank) if needed.
+void StoreRom(uint32_t address, int bank, uint16_t value);
+// The bank switch of ENROM0..3 and POWOFF; address is that of the executing instruction.
+void SelectBank(uint16_t address, int bank);
+// Releases every block and selects bank 0 everywhere.
+void ClearRom();
+
+// Loads one module image file (".R41", 2-byte words, or packed least significant bit first).
+// Returns false when the file could not be opened or part of it was refused (both reported).
+bool LoadModuleImage(int64_t start, const std::string& path, int64_t span);
+
+// One "ROM" "Module<n>" configuration entry, parsed.
+struct ModuleEntry {
+  int64_t start = 0;
+  std::string file;
+  int64_t span = 16;
+};
+enum class EntryParse { Ok, Skip, BadNumber };
+// Parses "start file [span]". BadNumber: a number did not convert (badText names it).
+EntryParse ParseModuleEntry(const std::string& value, ModuleEntry& entry, std::string& badText);
+// The file of an entry: a name without a directory part is taken from the home folder.
+std::string ModulePath(const std::string& file);

@@ -1,0 +1,142 @@
+// valdor-run end to end: small firmware images assembled as words, run headless.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/valdor-run-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    home_ = std::string(tmpl) + "/";
+    const char* tools = std::getenv("VALDOR_TOOLS_DIR");
+    runner_ = std::string(tools ? tools : "tools") + "/valdor-run";
+    ASSERT_TRUE(std::filesystem::exists(runner_)) << runner_;
+  }
+  void TearDown() override { std::filesystem::remove_all(home_); }
+
+  // Writes words from address 0 as a one-page image (2 bytes a word) and a configuration that
+  // loads it at page 0.
+  void Firmware(const std::vector<uint16_t>& words) {
+    std::string image(8192, '\0');
+    for (size_t i = 0; i < words.size(); ++i) {
+      image[2 * i] = static_cast<char>(words[i] >> 8);
+      image[2 * i + 1] = static_cast<char>(words[i] & 0xFF);
+    }
+    std::ofstream(home_ + "fw.rom", std::ios::binary) << image;
+    std::ofstream(home_ + "VALDOR.Ini") << "[ROM]\nModules=1\nModule1=0 fw.rom\n";
+  }
+
+  // Runs valdor-run with the arguments; returns its exit status, standard output in out.
+  int Run(const std::string& args, std::string* out = nullptr) {
+    const std::string cmd = runner_ + " --home " + home_ + " " + args + " 2>" + home_ + "err.txt";
+    FILE* pipe = popen(cmd.c_str(), "r");
+    std::string text;
+    char buf[256];
+    while (pipe && fgets(buf, sizeof buf, pipe)) text += buf;
+    const int status = pipe ? pclose(pipe) : -1;
+    if (out) *out = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Errors() { return Slurp(home_ + "err.txt"); }
+
+  std::string home_, runner_;
+};
+
+// LDI 010, DADD=C (an absent register), LDI 0FD, PFAD=C, then "HELLO" into the character
+// registers A and B from the left, annunciators PRGM and ALPHA, POWOFF.
+const std::vector<uint16_t> kHello = {
+    0x130, 0x010, 0x270, 0x130, 0x0FD, 0x3F0, 0x19C, 0x210, 0x150, 0x310, 0x310, 0x3D0, 0x010,
+    0x010, 0x010, 0x010, 0x010, 0x010, 0x010, 0x028, 0x19C, 0x010, 0x010, 0x010, 0x010, 0x010,
+    0x090, 0x090, 0x090, 0x090, 0x090, 0x090, 0x090, 0x068, 0x130, 0x003, 0x2F0, 0x060};
+
+TEST_F(RunnerTest, ShowsWhatTheFirmwareWroteOnTheDisplay) {
+  Firmware(kHello);
+  std::string out;
+  ASSERT_EQ(Run("--display", &out), 0) << Errors();
+  EXPECT_EQ(out, "HELLO       \n                          PRGM ALPHA\n");
+}
+
+TEST_F(RunnerTest, WritesPrintedLinesToThePaperFile) {
+  // Each byte: LDI byte, SELPF 9, PRINTC (which also hands control back).
+  std::vector<uint16_t> words;
+  for (uint16_t byte : {0x48, 0x49, 0xE0, 0xA3, 0x41, 0xE8})
+    words.insert(words.end(), {0x130, byte, 0x264, 0x007});
+  words.push_back(0x060);
+  Firmware(words);
+  ASSERT_EQ(Run("--paper " + home_ + "paper.txt"), 0) << Errors();
+  // The right-justified line "   A" (skip three characters) ends at the right edge.
+  EXPECT_EQ(Slurp(home_ + "paper.txt"), "HI\n" + std::string(20, ' ') + "   A\n");
+}
+
+TEST_F(RunnerTest, KeyIsSeenByTheFirmwareAndKeptInRamAcrossRuns) {
+  // 0 CHKKB; 1 GONC +4; 2 C=KEYS; 3 REGN=C 5; 4 NOP; 5 POWOFF.
+  Firmware({0x3CC, 0x023, 0x220, 0x168, 0x000, 0x060});
+  ASSERT_EQ(Run("--keys 7"), 0) << Errors();
+  const std::string image = Slurp(home_ + "VALDOR.RAM");
+  ASSERT_EQ(image.size(), (16u + 320u) * 9u);
+  // Register 5 holds the key code 0x34 in digits 4 and 3.
+  EXPECT_EQ(image[5 * 9], 5);
+  EXPECT_EQ(static_cast<uint8_t>(image[5 * 9 + 3]), 0x40);
+  EXPECT_EQ(static_cast<uint8_t>(image[5 * 9 + 4]), 0x03);
+
+  // A second run without keys restores the image and saves it unchanged.
+  ASSERT_EQ(Run(""), 0) << Errors();
+  EXPECT_EQ(Slurp(home_ + "VALDOR.RAM"), image);
+  // --no-save leaves it alone even when a key would change it.
+  ASSERT_EQ(Run("--keys 8 --no-save"), 0) << Errors();
+  EXPECT_EQ(Slurp(home_ + "VALDOR.RAM"), image);
+}
+
+TEST_F(RunnerTest, TraceLogsTheFirstInstructions) {
+  Firmware(kHello);
+  ASSERT_EQ(Run("--trace --steps 2"), 0) << Errors();
+  const std::string log = Slurp(home_ + "VALDOR.LOG");
+  EXPECT_EQ(log.substr(0, log.find("\r\n")), "0000 130 LDI 010 DAdd=000 PfAd=00 Base=16");
+  // Two records of three CR LF lines each; the second at the word after LDI's constant.
+  size_t lines = 0;
+  for (size_t p = log.find("\r\n"); p != std::string::npos; p = log.find("\r\n", p + 2)) ++lines;
+  EXPECT_EQ(lines, 6u);
+  EXPECT_NE(log.find("\r\n0002 270 DADD=C DAdd=000 PfAd=00 Base=16\r\n"), std::string::npos);
+}
+
+TEST_F(RunnerTest, StepsBoundAFirmwareThatNeverSleeps) {
+  Firmware({0x003});  // GONC to itself
+  std::string out;
+  EXPECT_EQ(Run("--steps 1000 --display", &out), 0) << Errors();
+  EXPECT_EQ(Run(""), 1);
+  EXPECT_NE(Errors().find("did not go to sleep"), std::string::npos);
+}
+
+TEST_F(RunnerTest, BadArgumentsExitWithUsage) {
+  for (const char* args : {"--steps", "--steps x", "--keys NOPE", "--keys 42", "--bogus"}) {
+    EXPECT_EQ(Run(args), 2) << args;
+    EXPECT_NE(Errors().find("usage: valdor-run"), std::string::npos) << args;
+  }
+}
+
+TEST_F(RunnerTest, MissingModuleIsReportedAndTheRunGoesOn) {
+  std::ofstream(home_ + "VALDOR.Ini") << "[ROM]\nModules=1\nModule1=0 nowhere.rom\n";
+  EXPECT_EQ(Run("--steps 10"), 0);
+  EXPECT_NE(Errors().find("Cannot load module file: " + home_ + "nowhere.rom"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// valdor-run: runs the calculator's firmware headless, for tests, CI and ROM authors.
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/StartUp.h"
+#include "cpu/Cpu.h"
+#include "cpu/RunLoop.h"
+#include "debugger/Symbols.h"
+#include "debugger/Trace.h"
+#include "display/Lcd.h"
+#include "frontpanel/Keys.h"
+#include "host/Headless.h"
+#include "memory/Ram.h"
+#include "memory/Rom.h"
+#include "timer/Zudaroz.h"
+#include "tools/CharacterSet.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: valdor-run [--home DIR] [--steps N] [--trace] [--keys \"K K ...\"] [--hold N]\n"
+    "                  [--display] [--paper FILE] [--no-save]\n"
+    "  --home DIR    folder of VALDOR.Ini, VALDOR.RAM, Entries.A and VALDOR.LOG\n"
+    "  --steps N     stop after N executed instructions\n"
+    "  --trace       write VALDOR.LOG from the first instruction on\n"
+    "  --keys LIST   faceplate keys to press in turn: numbers (1..84) or names\n"
+    "                (ON USER PRGM ALPHA SHIFT XEQ STO RCL SST ENTER CHS EEX BKSP R/S\n"
+    "                 0..9 + - * / .)\n"
+    "  --hold N      instructions a key stays down after the firmware saw it (2000)\n"
+    "  --display     print the display and the annunciators at the end\n"
+    "  --paper FILE  write every printed line to FILE\n"
+    "  --no-save     do not save the RAM image at the end\n";
+
+constexpr uint64_t kPhaseLimit = 5'000'000;  // instructions allowed to reach sleep
+constexpr int kTimerPollInterval = 64;       // steps between timer polls, as its thread would
+
+struct Options {
+  std::string home;
+  std::optional<uint64_t> steps;
+  bool trace = false;
+  std::vector<int> keys;
+  uint64_t hold = 2000;
+  bool display = false;
+  std::optional<std::string> paper;
+  bool save = true;
+};
+
+const std::map<std::string, int>& KeyNames() {
+  static const std::map<std::string, int> names = {
+      {"ON", 1},    {"USER", 2}, {"PRGM", 3}, {"ALPHA", 4},  {"SHIFT", 31}, {"XEQ", 32},
+      {"STO", 33},  {"RCL", 34}, {"SST", 35}, {"ENTER", 41}, {"CHS", 43},   {"EEX", 44},
+      {"BKSP", 45}, {"R/S", 84}, {"7", 52},   {"8", 53},     {"9", 54},     {"4", 62},
+      {"5", 63},    {"6", 64},   {"1", 72},   {"2", 73},     {"3", 74},     {"0", 82},
+      {"+", 61},    {"-", 51},   {"*", 71},   {"/", 81},     {".", 83},
+  };
+  return names;
+}
+
+bool ParseCount(const std::string& text, uint64_t& value) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  value = std::strtoull(text.c_str(), nullptr, 10);
+  return true;
+}
+
+// A key given by name, or by its number on the faceplate.
+std::optional<int> ParseKey(const std::string& token) {
+  const auto& names = KeyNames();
+  if (auto it = names.find(token); it != names.end()) return it->second;
+  uint64_t n = 0;
+  if (ParseCount(token, n) && n <= 99 && KeyIndex(static_cast<int>(n)) >= 0)
+    return static_cast<int>(n);
+  return std::nullopt;
+}
+
+std::optional<Options> ParseArguments(int argc, char** argv, std::string& error) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::optional<std::string> {
+      if (i + 1 >= argc) return std::nullopt;
+      return std::string(argv[++i]);
+    };
+    if (arg == "--trace") {
+      o.trace = true;
+    } else if (arg == "--display") {
+      o.display = true;
+    } else if (arg == "--no-save") {
+      o.save = false;
+    } else if (arg == "--home" || arg == "--paper" || arg == "--steps" || arg == "--hold" ||
+               arg == "--keys") {
+      const auto v = value();
+      if (!v) {
+        error = arg + " needs a value";
+        return std::nullopt;
+      }
+      if (arg == "--home") {
+        o.home = *v;
+      } else if (arg == "--paper") {
+        o.paper = *v;
+      } else if (arg == "--keys") {
+        std::istringstream in(*v);
+        for (std::string token; in >> token;) {
+          const auto key = ParseKey(token);
+          if (!key) {
+            error = "unknown key '" + token + "'";
+            return std::nullopt;
+          }
+          o.keys.push_back(*key);
+        }
+      } else {
+        uint64_t n = 0;
+        if (!ParseCount(*v, n)) {
+          error = arg + " needs a whole number, not '" + *v + "'";
+          return std::nullopt;
+        }
+        if (arg == "--steps")
+          o.steps = n;
+        else
+          o.hold = n;
+      }
+    } else {
+      error = "unknown argument '" + arg + "'";
+      return std::nullopt;
+    }
+  }
+  return o;
+}
+
+// Runs the machine iteration by iteration, as the CPU thread does, without its speed delay.
+class Runner {
+ public:
+  explicit Runner(std::optional<uint64_t> budget) : budget_(budget) {}
+
+  bool BudgetLeft() const { return !budget_ || executed_ < *budget_; }
+  bool Halted() const { return allSegmentsHalt || !Cpu.Running; }
+  uint64_t Executed() const { return executed_; }
+
+  // One iteration; returns whether the executed word was a keyboard check.
+  bool Iterate() {
+    const bool checksKeyboard =
+        Cpu.Awake && Cpu.SmartPeripheral == kNoPeripheral && FetchRom(Cpu.PC) == 0x3CC;
+    const Iteration it = RunIteration();
+    if (it != Iteration::Executed) return false;
+    ++executed_;
+    if (executed_ % kTimerPollInterval == 0 && !TimerThreadSuspended()) PollTimer();
+    return checksKeyboard;
+  }
+
+  // Runs until the calculator sleeps; false if it is still awake after limit instructions.
+  bool RunUntilAsleep(uint64_t limit) {
+    const uint64_t start = executed_;
+    while (Cpu.Awake && !Halted() && BudgetLeft()) {
+      if (executed_ - start >= limit) return false;
+      Iterate();
+    }
+    return true;
+  }
+
+  // Presses a key as a click would, holds it until the firmware has seen it at a keyboard
+  // check and then hold more instructions, and releases it.
+  void PressKey(int key, uint64_t hold) {
+    KeyPressed(key);
+    // A sleeping calculator wakes in its idle poll, if the key may wake it.
+    if (!Cpu.Awake) IdlePoll();
+    bool seen = false;
+    uint64_t after = 0;
+    const uint64_t start = executed_;
+    while (Cpu.Awake && !Halted() && BudgetLeft() && after < hold) {
+      if (Iterate()) seen = true;
+      if (seen) ++after;
+      if (!seen && executed_ - start >= kPhaseLimit) break;
+    }
+    KeyReleased();
+  }
+
+ private:
+  std::optional<uint64_t> budget_;
+  uint64_t executed_ = 0;
+};
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "valdor-run: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  const auto options = ParseArguments(argc, argv, error);
+  if (!options) {
+    std::fprintf(stderr, "valdor-run: %s\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+
+  HeadlessHost& host = DefaultHost();
+  HeadlessPanel& panel = DefaultPanel();
+  host.homeDir = options->home;
+  host.echoMessages = true;
+
+  LoadSymbols();
+  if (options->trace) OpenTrace();
+  StartUp(kNoWaits);
+  Ticks = 0;  // no speed delay: the runner goes as fast as it can
+  RunLoopStart();
+
+  Runner runner(options->steps);
+  int status = 0;
+  if (!runner.RunUntilAsleep(options->steps ? UINT64_MAX : kPhaseLimit)) {
+    status = Fail("the calculator did not go to sleep within " + std::to_string(kPhaseLimit) +
+                  " instructions after start");
+  }
+  for (size_t i = 0;
+       status == 0 && i < options->keys.size() && runner.BudgetLeft() && !runner.Halted(); ++i) {
+    runner.PressKey(options->keys[i], options->hold);
+    if (!runner.RunUntilAsleep(options->steps ? UINT64_MAX : kPhaseLimit)) {
+      status = Fail("the calculator did not go to sleep within " + std::to_string(kPhaseLimit) +
+                    " instructions after key " + std::to_string(options->keys[i]));
+    }
+  }
+
+  // Bring the display up to date, as the next redraw point would.
+  Cpu.Running = 0;
+  if (displayDirty) panel.redrawDisplay();
+  if (options->display) {
+    std::printf("%s\n%s\n", DisplayLineUtf8(panel.chars, panel.punct).c_str(), panel.ann.c_str());
+  }
+  if (options->paper) {
+    std::ofstream out(*options->paper, std::ios::binary);
+    for (size_t i = 0; i < panel.paper.size(); ++i)
+      out << PrintLineUtf8(panel.paper[i], panel.paperStart[i]) << '\n';
+    if (!out) status = Fail("cannot write " + *options->paper);
+  }
+
+  SaveRam = SaveRam && options->save;
+  ShutDown(kNoWaits);
+  CloseTrace();
+  return status;
+}
