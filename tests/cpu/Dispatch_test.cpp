@@ -123,12 +123,14 @@ TEST_F(DispatchTest, SmartPeripheralSkipsWordsUntilBitZero) {
 }
 
 // The delay is a busy loop of fetches, observable only as time: at Ticks = 2047 each step
-// makes 65504 fetches, so skipping them (debugger open, Ticks = 2048 wrapping to 0, Ticks <= 0)
+// makes 65504 fetches, so skipping them (debugger open, tracing, Ticks = 2048 wrapping to 0,
+// Ticks <= 0)
 // must be many times faster.
 TEST_F(DispatchTest, SpeedDelayIsSkippedWhereItMustBe) {
-  auto timeSteps = [&](int32_t ticks, bool debugger) {
+  auto timeSteps = [&](int32_t ticks, bool debugger, bool trace = false) {
     Ticks = ticks;
     DebuggerOpen = debugger;
+    Trace = trace;  // no log is open: the records go nowhere, the delay is still skipped
     Cpu.PC = 0;
     const auto start = std::chrono::steady_clock::now();
     RunSteps(200);
@@ -136,10 +138,12 @@ TEST_F(DispatchTest, SpeedDelayIsSkippedWhereItMustBe) {
   };
   const double delayed = timeSteps(2047, false);
   EXPECT_GT(delayed, 20 * timeSteps(2047, true));
+  EXPECT_GT(delayed, 20 * timeSteps(2047, false, true));
   EXPECT_GT(delayed, 20 * timeSteps(2048, false));
   EXPECT_GT(delayed, 20 * timeSteps(-5, false));
   EXPECT_GT(delayed, 20 * timeSteps(0, false));
   DebuggerOpen = 0;
+  Trace = 0;
 }
 
 TEST_F(DispatchTest, ErrorReportFormatsAndStopsTheMachine) {
