@@ -25,18 +25,20 @@ std::atomic<bool> haltAcknowledged{false};
 
 std::mutex pauseMutex;
 std::condition_variable pauseChanged;
-bool pauseRequested = false;
+int pauseRequests = 0;  // pauses nest: each Pause is paired with one Resume
 bool pausedNow = false;
 
-bool OnCpuThread() { return threadExists && cpuThread.get_id() == std::this_thread::get_id(); }
+bool OnCpuThread() {
+  return threadExists && cpuThread.get_id() == std::this_thread::get_id();
+}
 
 // Stands still while a pause is requested; acknowledges it to the requester.
 void PausePoint() {
   std::unique_lock lock(pauseMutex);
-  if (!pauseRequested) return;
+  if (pauseRequests == 0) return;
   pausedNow = true;
   pauseChanged.notify_all();
-  pauseChanged.wait(lock, [] { return !pauseRequested || !Cpu.Running; });
+  pauseChanged.wait(lock, [] { return pauseRequests == 0 || !Cpu.Running; });
   pausedNow = false;
 }
 
@@ -73,7 +75,7 @@ void RunLoop() {
 
 void TNutCPU::Create() {
   if (threadExists) return;
-  pauseRequested = false;
+  pauseRequests = 0;
   loopEnded = false;
   threadExists = true;
   cpuThread = std::thread(RunLoop);
@@ -96,9 +98,13 @@ void TNutCPU::Stop() {
   cpuTid = 0;
 }
 
-bool TNutCPU::Exists() { return threadExists; }
+bool TNutCPU::Exists() {
+  return threadExists;
+}
 
-int TNutCPU::ThreadId() { return cpuTid; }
+int TNutCPU::ThreadId() {
+  return cpuTid;
+}
 
 void TNutCPU::SetTurbo(bool on) {
   Turbo = on ? 1 : 0;
@@ -106,21 +112,22 @@ void TNutCPU::SetTurbo(bool on) {
   if (cpuTid) SetThreadPriority(cpuTid, on ? TurboPriority : NormalPriority);
 }
 
-void TNutCPU::Pause() {
-  if (!threadExists || OnCpuThread()) return;
+bool TNutCPU::Pause() {
+  if (!threadExists || OnCpuThread()) return false;
   std::unique_lock lock(pauseMutex);
-  pauseRequested = true;
-  while (!pausedNow && Cpu.Running) {
+  ++pauseRequests;
+  while (!pausedNow && !loopEnded) {
     lock.unlock();
     TheHost().ProcessMessages();
     IdleSleep();
     lock.lock();
   }
+  return true;
 }
 
 void TNutCPU::Resume() {
   std::lock_guard lock(pauseMutex);
-  pauseRequested = false;
+  if (pauseRequests > 0) --pauseRequests;
   pauseChanged.notify_all();
 }
 

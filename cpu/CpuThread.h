@@ -16,8 +16,9 @@ class TNutCPU {
   static void SetTurbo(bool on);
 
   // Pauses the whole thread between two iterations and waits (processing messages) until it
-  // stands; Resume lets it continue. Paired one to one (the printer's paper, for example).
-  static void Pause();
+  // stands; Resume lets it continue. Paired one to one (the printer's paper, for example), and
+  // pauses nest. Returns false, and pauses nothing, without a thread or on the thread itself.
+  static bool Pause();
   static void Resume();
 
   // Runs fn while the CPU thread stands between two instructions: at once when there is no

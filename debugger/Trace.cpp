@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cpu/Cpu.h"
+#include "cpu/CpuThread.h"
 #include "debugger/Debug.h"
 #include "host/Host.h"
 #include "memory/Rom.h"
@@ -86,9 +87,12 @@ void OpenTrace() {
   Trace.store(1);
 }
 
+// The CPU thread may be writing a record: the log closes while it stands between two steps.
 void CloseTrace() {
+  const bool paused = TNutCPU::Pause();
   Trace.store(0);
   CloseFile();
+  if (paused) TNutCPU::Resume();
 }
 
 void WriteTraceRecord() {

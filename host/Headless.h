@@ -8,8 +8,8 @@
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "display/Lcd.h"

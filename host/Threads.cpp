@@ -10,7 +10,9 @@
 #include <chrono>
 #include <thread>
 
-pid_t CurrentThreadId() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+pid_t CurrentThreadId() {
+  return static_cast<pid_t>(syscall(SYS_gettid));
+}
 
 int NiceOfPriority(int level) {
   static constexpr int kNice[7] = {19, 10, 5, 0, -5, -10, -15};
@@ -27,4 +29,6 @@ bool SetThreadPriority(pid_t tid, int level) {
   return ok;
 }
 
-void IdleSleep() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+void IdleSleep() {
+  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}

@@ -2,11 +2,11 @@
 
 #include "timer/Zudaroz.h"
 
-#include "cpu/Cpu.h"
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
+#include "cpu/Cpu.h"
 #include "host/Host.h"
 #include "host/Threads.h"
 
@@ -49,8 +49,12 @@ void FromC(TimerDigits<14>& r) {
   for (int i = 0; i < 14; ++i) r[i].store(Cpu.C[i], relaxed);
 }
 
-void SetBits(uint32_t bits) { TimerStatus.fetch_or(bits, relaxed); }
-void ClearBits(uint32_t bits) { TimerStatus.fetch_and(~bits, relaxed); }
+void SetBits(uint32_t bits) {
+  TimerStatus.fetch_or(bits, relaxed);
+}
+void ClearBits(uint32_t bits) {
+  TimerStatus.fetch_and(~bits, relaxed);
+}
 
 void RaiseFlags() {
   Cpu.FI[12].store(1, relaxed);
@@ -155,7 +159,9 @@ void TimerRead(int n) {
       UpdateClock(b);
       ToC(b ? CLB : CLA);
       break;
-    case 2: ToC(b ? ALB : ALA); break;
+    case 2:
+      ToC(b ? ALB : ALA);
+      break;
     case 3:
       ClearDigits(Cpu.C);
       if (b) {
@@ -168,13 +174,17 @@ void TimerRead(int n) {
         Cpu.C[3] = (s >> 12) & 1;
       }
       break;
-    case 4: ToC(b ? SCB : SCA); break;
+    case 4:
+      ToC(b ? SCB : SCA);
+      break;
     case 5:
       UpdateInterval();
       ClearDigits(Cpu.C);
       for (int i = 0; i < 5; ++i) Cpu.C[i] = IT[i].load(relaxed);
       break;
-    default: ClearDigits(Cpu.C); break;
+    default:
+      ClearDigits(Cpu.C);
+      break;
   }
 }
 
@@ -182,8 +192,12 @@ void TimerWrite(int n) {
   const bool b = TimerPointerB.load(relaxed);
   switch (n) {
     case 0:
-    case 1: FromC(b ? CLB : CLA); break;
-    case 2: FromC(b ? ALB : ALA); break;
+    case 1:
+      FromC(b ? CLB : CLA);
+      break;
+    case 2:
+      FromC(b ? ALB : ALA);
+      break;
     case 3:
       if (b) {
         for (int i = 0; i < 4; ++i) AF[i].store(Cpu.C[i + 1], relaxed);
@@ -195,23 +209,44 @@ void TimerWrite(int n) {
         TimerStatus.fetch_and((Cpu.C[0] & 15u) | ((Cpu.C[1] & 1u) << 4) | 0x1FC0u, relaxed);
       }
       break;
-    case 4: FromC(b ? SCB : SCA); break;
+    case 4:
+      FromC(b ? SCB : SCA);
+      break;
     case 5:
       for (int i = 0; i < 5; ++i) TR[i].store(Cpu.C[i], relaxed);
       Clear(IT);
       SetBits(IntervalRuns);
       ClockReference[2].store(TheHost().TickCount(), relaxed);
       break;
-    case 7: ClearBits(IntervalRuns); break;
-    case 8: ClearBits(b ? 1u << 12 : 1u << 11); break;
-    case 9: SetBits(b ? 1u << 12 : 1u << 11); break;
-    case 10: ClearBits(b ? AlarmBEnabled : AlarmAEnabled); break;
-    case 11: SetBits(b ? AlarmBEnabled : AlarmAEnabled); break;
-    case 12: ClearBits(b ? ClockBRuns : ClockARuns); break;
-    case 13: SetBits(b ? ClockBRuns : ClockARuns); break;
-    case 14: TimerPointerB = 1; break;
-    case 15: TimerPointerB = 0; break;
-    default: break;
+    case 7:
+      ClearBits(IntervalRuns);
+      break;
+    case 8:
+      ClearBits(b ? 1u << 12 : 1u << 11);
+      break;
+    case 9:
+      SetBits(b ? 1u << 12 : 1u << 11);
+      break;
+    case 10:
+      ClearBits(b ? AlarmBEnabled : AlarmAEnabled);
+      break;
+    case 11:
+      SetBits(b ? AlarmBEnabled : AlarmAEnabled);
+      break;
+    case 12:
+      ClearBits(b ? ClockBRuns : ClockARuns);
+      break;
+    case 13:
+      SetBits(b ? ClockBRuns : ClockARuns);
+      break;
+    case 14:
+      TimerPointerB = 1;
+      break;
+    case 15:
+      TimerPointerB = 0;
+      break;
+    default:
+      break;
   }
 }
 
@@ -226,8 +261,8 @@ void TimerInit() {
   TimerStatus = ClockARuns | AlarmAEnabled;
 
   const LocalDateTime t = TheHost().LocalTime();
-  const int64_t seconds = DaysSince1900(t.year, t.month, t.day) * 86400 + t.hour * 3600 +
-                          t.minute * 60 + t.second;
+  const int64_t seconds =
+      DaysSince1900(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
   const uint32_t now = TheHost().TickCount();
   for (auto& r : ClockReference) r.store(now, relaxed);
 
@@ -263,7 +298,9 @@ void ResumeTimerThread() {
   timerSuspended = false;
   resumed.notify_all();
 }
-bool TimerThreadSuspended() { return timerSuspended; }
+bool TimerThreadSuspended() {
+  return timerSuspended;
+}
 
 void ZIrizuvaRezeze::Start() {
   if (timerThreadRunning) return;
@@ -293,4 +330,6 @@ void ZIrizuvaRezeze::Stop() {
   timerThreadRunning = false;
 }
 
-bool ZIrizuvaRezeze::Running() { return timerThreadRunning; }
+bool ZIrizuvaRezeze::Running() {
+  return timerThreadRunning;
+}

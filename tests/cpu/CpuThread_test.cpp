@@ -1,8 +1,9 @@
 // The CPU thread and the timer thread: stopping, pausing, the debugger halt, priorities, and
 // idling without burning the host.
 
-#include <gtest/gtest.h>
+#include "cpu/CpuThread.h"
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -11,7 +12,7 @@
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
-#include "cpu/CpuThread.h"
+#include "debugger/Trace.h"
 #include "display/Lcd.h"
 #include "host/Threads.h"
 #include "support/MachineFixture.h"
@@ -22,7 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr uint16_t kPowoff = 0x060, kDistog = 0x320, kLoopToPrevious = 0x3FB;  // GONC -1
-constexpr uint16_t kLoopToSelf = 0x003;                                         // GONC +0
+constexpr uint16_t kLoopToSelf = 0x003;                                        // GONC +0
 
 class CpuThreadTest : public MachineTest {
  protected:
@@ -148,6 +149,41 @@ TEST_F(CpuThreadTest, PowoffPausesTheTimerThreadAndWakingResumesIt) {
   EXPECT_FALSE(TimerThreadSuspended() && Cpu.Awake);
 }
 
+// Tracing switched off while the thread runs traced: the log closes between two steps, so it
+// ends with whole records and nothing is written to a closed file.
+TEST_F(CpuThreadTest, TraceClosesBetweenTwoSteps) {
+  LoadWords(0, {kLoopToSelf});
+  OpenTrace();
+  TNutCPU::Create();
+  Pump(20ms);
+  CloseTrace();
+  Pump(5ms);
+  TNutCPU::Stop();
+  const std::string log = ReadFile(home + "VALDOR.LOG");
+  size_t lines = 0;
+  for (size_t p = log.find("\r\n"); p != std::string::npos; p = log.find("\r\n", p + 2)) ++lines;
+  EXPECT_GT(lines, 0u);
+  EXPECT_EQ(lines % 3, 0u);
+  EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+}
+
+// Pauses nest: the printer's pause survives a pause and resume of the trace.
+TEST_F(CpuThreadTest, PausesNest) {
+  LoadWords(0, {kLoopToSelf});
+  TNutCPU::Create();
+  Pump(5ms);
+  ASSERT_TRUE(TNutCPU::Pause());
+  ASSERT_TRUE(TNutCPU::Pause());
+  TNutCPU::Resume();
+  const uint32_t held = Cpu.CycleCount;
+  std::this_thread::sleep_for(10ms);
+  EXPECT_EQ(Cpu.CycleCount, held);
+  TNutCPU::Resume();
+  Pump(10ms);
+  TNutCPU::Stop();
+  EXPECT_GT(Cpu.CycleCount, held);
+}
+
 // A calculator that is switched off must not keep host cores busy, and its clock must keep
 // time: both threads run for two seconds with the CPU asleep.
 TEST_F(CpuThreadTest, SleepingMachineIdlesAndKeepsTime) {
@@ -171,7 +207,8 @@ TEST_F(CpuThreadTest, SleepingMachineIdlesAndKeepsTime) {
   const auto wall0 = std::chrono::steady_clock::now();
   std::this_thread::sleep_for(2s);
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu1);
-  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
   const double cpu = (cpu1.tv_sec - cpu0.tv_sec) + (cpu1.tv_nsec - cpu0.tv_nsec) / 1e9;
   const uint32_t tick1 = host.TickCount();
   const uint64_t clock1 = clockA();
