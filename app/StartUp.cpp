@@ -81,7 +81,7 @@ void ReadRamRanges(const ProfileFile& ini) {
   RamSize = ini.ReadInteger("RAM", "Size", 320);
   AddRamRange(192, static_cast<int64_t>(191) + RamSize);
   const int32_t count = ini.ReadInteger("RAM", "Modules", 0);
-  for (int32_t i = 1; i <= count; ++i) {
+  for (int64_t i = 1; i <= count; ++i) {
     const std::string value = ini.ReadString("RAM", "Module" + std::to_string(i), "");
     int64_t first = 0, last = 0;
     std::string bad;
@@ -100,7 +100,7 @@ void ReadRamRanges(const ProfileFile& ini) {
 
 void LoadModules(const ProfileFile& ini) {
   const int32_t count = ini.ReadInteger("ROM", "Modules", 0);
-  for (int32_t i = 1; i <= count; ++i) {
+  for (int64_t i = 1; i <= count; ++i) {
     const std::string value = ini.ReadString("ROM", "Module" + std::to_string(i), "");
     ModuleEntry entry;
     std::string bad;
