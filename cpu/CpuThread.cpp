@@ -136,6 +136,13 @@ void TNutCPU::RunHalted(const std::function<void()>& fn) {
     fn();
     return;
   }
+  if (!DebuggerOpen.load()) {
+    // Without the debugger there is no halt to wait for: pause the thread instead.
+    const bool paused = Pause();
+    fn();
+    if (paused) Resume();
+    return;
+  }
   while (!loopEnded) {
     if (haltAcknowledged.load(std::memory_order_acquire) && machineLock.try_lock()) {
       fn();

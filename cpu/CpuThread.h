@@ -24,7 +24,8 @@ class TNutCPU {
   // Runs fn while the CPU thread stands between two instructions: at once when there is no
   // CPU thread or when called from it; otherwise, after DebuggerOpen is set, it waits until the
   // thread has acknowledged the halt, processing messages meanwhile (the thread may be blocked
-  // in a hand-over to the GUI). In Animate mode fn lands between two instructions.
+  // in a hand-over to the GUI). In Animate mode fn lands between two instructions. Without the
+  // debugger open, the thread is paused around fn.
   static void RunHalted(const std::function<void()>& fn);
 
   // The thread's kernel id (for its priority), 0 when it does not exist.
