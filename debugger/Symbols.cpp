@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "host/HexDigit.h"
 #include "host/Host.h"
 
 std::vector<Symbol> SymbolTable;
@@ -27,16 +28,8 @@ bool ParseHex(std::string_view s, int32_t& value) {
   if (s.empty()) return false;
   uint64_t v = 0;
   for (char c : s) {
-    int digit;
-    if (c >= '0' && c <= '9') {
-      digit = c - '0';
-    } else if (c >= 'A' && c <= 'F') {
-      digit = c - 'A' + 10;
-    } else if (c >= 'a' && c <= 'f') {
-      digit = c - 'a' + 10;
-    } else {
-      return false;
-    }
+    const int digit = HexDigitValue(c);
+    if (digit < 0) return false;
     v = v * 16 + digit;
     if (v > 0xFFFFFFFFu) return false;
   }

@@ -19,6 +19,7 @@
 #include "host/Headless.h"
 #include "memory/Ram.h"
 #include "memory/Rom.h"
+#include "printer/Dovada.h"
 #include "timer/Zudaroz.h"
 #include "tools/CharacterSet.h"
 
@@ -26,7 +27,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: valdor-run [--home DIR] [--steps N] [--trace] [--keys \"K K ...\"] [--hold N]\n"
-    "                  [--display] [--paper FILE] [--no-save]\n"
+    "                  [--display] [--paper FILE] [--printer-on] [--no-save]\n"
     "  --home DIR    folder of VALDOR.Ini, VALDOR.RAM, Entries.A and VALDOR.LOG\n"
     "  --steps N     stop after N executed instructions\n"
     "  --trace       write VALDOR.LOG from the first instruction on\n"
@@ -36,6 +37,7 @@ constexpr const char* kUsage =
     "  --hold N      instructions a key stays down after the firmware saw it (2000)\n"
     "  --display     print the display and the annunciators at the end\n"
     "  --paper FILE  write every printed line to FILE\n"
+    "  --printer-on  switch the printer on, as its window's On button does\n"
     "  --no-save     do not save the RAM image at the end\n";
 
 constexpr uint64_t kPhaseLimit = 5'000'000;  // instructions allowed to reach sleep
@@ -49,6 +51,7 @@ struct Options {
   uint64_t hold = 2000;
   bool display = false;
   std::optional<std::string> paper;
+  bool printerOn = false;
   bool save = true;
 };
 
@@ -93,6 +96,8 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
       o.display = true;
     } else if (arg == "--no-save") {
       o.save = false;
+    } else if (arg == "--printer-on") {
+      o.printerOn = true;
     } else if (arg == "--home" || arg == "--paper" || arg == "--steps" || arg == "--hold" ||
                arg == "--keys") {
       const auto v = value();
@@ -208,6 +213,7 @@ int main(int argc, char** argv) {
   LoadSymbols();
   if (options->trace) OpenTrace();
   StartUp(kNoWaits);
+  if (options->printerOn) PrinterOn = 1;
   Ticks = 0;  // no speed delay: the runner goes as fast as it can
   RunLoopStart();
 
