@@ -15,13 +15,17 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Every test, then every test again under ThreadSanitizer.
+# Every test; then the machine's tests again under ThreadSanitizer and under AddressSanitizer +
+# UBSan (the desktop is left out there: Qt's own libraries are not instrumented), and a short
+# run of every fuzz target.
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-tsan
+	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory fuzz-smoke
 
 test-tsan: deps
-	@cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDOR_SANITIZE=thread >/dev/null
+	@cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDOR_SANITIZE=thread -DVALDOR_GUI=OFF >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS)
 	@cd $(BUILD)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
@@ -31,6 +35,31 @@ bench: configure
 	@$(BUILD)-bench/bench/valdor_bench
 
 run: build
+	@cd $(BUILD) && ./VALDOR
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-tsan
+
+.PHONY: test-asan fuzz-build fuzz fuzz-smoke
+
+# Every test again under AddressSanitizer + UndefinedBehaviorSanitizer; a fault fails the run.
+test-asan: deps
+	@cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDOR_SANITIZE=address -DVALDOR_GUI=OFF >/dev/null
+	@cmake --build $(BUILD)-asan -j $(JOBS)
+	@cd $(BUILD)-asan && ASAN_OPTIONS=halt_on_error=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer targets of fuzz/, built with clang under ASan + UBSan. `make fuzz` runs each one
+# for FUZZ_SECONDS; `make fuzz-smoke` (part of `make test`) for 20 seconds each.
+FUZZ_SECONDS ?= 60
+
+fuzz-build: deps
+	@cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVALDOR_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_targets
+
+fuzz: fuzz-build
+	@./scripts/fuzz $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	@./scripts/fuzz $(BUILD)-fuzz 20

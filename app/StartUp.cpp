@@ -72,6 +72,28 @@ bool ApplySwitch(const std::string& arg) {
 
 namespace {
 
+// The numbers n = 1..count for which the section has a key "Module" + n, in increasing order:
+// the entries that reading keys 1 to count one by one would find. Only the keys that are there
+// are looked at, so a count of two billion costs no more than the file's lines.
+std::vector<int64_t> EntryNumbers(const ProfileFile& ini, const std::string& section,
+                                  int32_t count) {
+  std::vector<int64_t> numbers;
+  for (const std::string& key : ini.Keys(section)) {
+    // "Module" in any case, then a decimal number as to_string writes it (no sign, no leading 0).
+    if (key.size() < 7 || key.size() > 16) continue;
+    bool match = key[6] != '0';
+    for (size_t i = 0; i < 6; ++i)
+      match = match && std::tolower(static_cast<unsigned char>(key[i])) == "module"[i];
+    for (size_t i = 6; i < key.size(); ++i) match = match && key[i] >= '0' && key[i] <= '9';
+    if (!match) continue;
+    const int64_t n = std::stoll(key.substr(6));
+    if (n <= count) numbers.push_back(n);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  return numbers;
+}
+
 void ReportBadInteger(const std::string& text) {
   ReportCpuError(0, "'" + text + "' is not a valid integer value");
 }
@@ -81,7 +103,7 @@ void ReadRamRanges(const ProfileFile& ini) {
   RamSize = ini.ReadInteger("RAM", "Size", 320);
   AddRamRange(192, static_cast<int64_t>(191) + RamSize);
   const int32_t count = ini.ReadInteger("RAM", "Modules", 0);
-  for (int64_t i = 1; i <= count; ++i) {
+  for (const int64_t i : EntryNumbers(ini, "RAM", count)) {
     const std::string value = ini.ReadString("RAM", "Module" + std::to_string(i), "");
     int64_t first = 0, last = 0;
     std::string bad;
@@ -100,7 +122,7 @@ void ReadRamRanges(const ProfileFile& ini) {
 
 void LoadModules(const ProfileFile& ini) {
   const int32_t count = ini.ReadInteger("ROM", "Modules", 0);
-  for (int64_t i = 1; i <= count; ++i) {
+  for (const int64_t i : EntryNumbers(ini, "ROM", count)) {
     const std::string value = ini.ReadString("ROM", "Module" + std::to_string(i), "");
     ModuleEntry entry;
     std::string bad;
@@ -140,9 +162,11 @@ void StartUp(const LifeCycleWaits& waits) {
   ReadRamRanges(ini);
   panel.drawCharacters("** VALDOR **");
   panel.drawPunctuation("");
-  if (ini.ReadInteger("RAM", "Load", 1) != 0) LoadRamImage(waits.skipWindowMs);
+  // An image that is there but cannot be read is not saved over at shut-down.
+  const bool saveAllowed =
+      ini.ReadInteger("RAM", "Load", 1) == 0 || LoadRamImage(waits.skipWindowMs);
   if (RamRegisters[9][13] != 0) Cpu.ST[10] = 1;
-  SaveRam = ini.ReadInteger("RAM", "Save", 1) != 0;
+  SaveRam = ini.ReadInteger("RAM", "Save", 1) != 0 && saveAllowed;
   LoadModules(ini);
 
   Ticks = ini.ReadInteger("CPU", "Ticks", 256);

@@ -1,5 +1,6 @@
 #include "debugger/Symbols.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -70,7 +71,11 @@ void ParseSymbols(const std::string& content) {
 void LoadSymbols() {
   SymbolTable.clear();
   SymbolTableLoaded = false;
-  std::ifstream in(TheHost().HomeDir() + "Entries.A", std::ios::binary);
+  const std::string path = TheHost().HomeDir() + "Entries.A";
+  // Anything but a regular file (a folder, a device, a pipe) counts as no symbol file.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return;
+  std::ifstream in(path, std::ios::binary);
   if (!in) return;
   const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ParseSymbols(content);

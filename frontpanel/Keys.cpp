@@ -45,3 +45,81 @@ int KeyIndex(int keyNumber) {
     if (keyRects[i].number == keyNumber) return i;
   return -1;
 }
+
+namespace {
+struct PcKeys {
+  uint8_t number;
+  std::array<uint8_t, 3> virtualKeys;  // 0 ends the list
+  const char* chars;                   // letters stand for both cases
+};
+
+// Windows virtual-key codes.
+constexpr uint8_t kVkPageUp = 33, kVkPageDown = 34, kVkEnd = 35, kVkHome = 36, kVkUp = 38,
+                  kVkRight = 39, kVkDown = 40, kVkInsert = 45, kVkDelete = 46, kVkF1 = 112;
+
+constexpr PcKeys kPcKeys[] = {
+    {1, {kVkF1}, ""},
+    {2, {kVkF1 + 1, kVkInsert}, ""},
+    {3, {kVkF1 + 2, kVkHome}, ""},
+    {4, {kVkF1 + 3, kVkEnd}, "\"'`"},
+    {11, {}, "A"},
+    {12, {}, "B"},
+    {13, {}, "C"},
+    {14, {}, "D"},
+    {15, {}, "E"},
+    {21, {}, "F"},
+    {22, {}, "G"},
+    {23, {}, "H"},
+    {24, {}, "I"},
+    {25, {}, "J"},
+    {31, {kVkF1 + 4, kVkUp, kVkPageUp}, ""},
+    {32, {}, "K"},
+    {33, {}, "L"},
+    {34, {}, "M"},
+    {35, {kVkF1 + 5, kVkDown, kVkPageDown}, ""},
+    {41, {}, "\rN"},
+    {43, {}, "O"},
+    {44, {}, "P"},
+    {45, {kVkF1 + 6, kVkDelete}, "\b"},
+    {51, {}, "-Q"},
+    {52, {}, "7R"},
+    {53, {}, "8S"},
+    {54, {}, "9T"},
+    {61, {}, "+U"},
+    {62, {}, "4V"},
+    {63, {}, "5W"},
+    {64, {}, "6X"},
+    {71, {}, "*Y"},
+    {72, {}, "1Z"},
+    {73, {}, "2="},
+    {74, {}, "3?"},
+    {81, {}, "/:"},
+    {82, {}, "0 "},
+    {83, {}, ".,"},
+    {84, {kVkF1 + 7, kVkRight}, ""},
+};
+
+constexpr std::array<uint8_t, 256> BuildVkTable() {
+  std::array<uint8_t, 256> table{};
+  table.fill(kNoKey);
+  for (const PcKeys& k : kPcKeys)
+    for (uint8_t vk : k.virtualKeys)
+      if (vk != 0) table[vk] = k.number;
+  return table;
+}
+
+constexpr std::array<uint8_t, 256> BuildCharTable() {
+  std::array<uint8_t, 256> table{};
+  table.fill(kNoKey);
+  for (const PcKeys& k : kPcKeys)
+    for (const char* c = k.chars; *c != 0; ++c) {
+      const uint8_t ch = static_cast<uint8_t>(*c);
+      table[ch] = k.number;
+      if (ch >= 'A' && ch <= 'Z') table[ch - 'A' + 'a'] = k.number;
+    }
+  return table;
+}
+}  // namespace
+
+const std::array<uint8_t, 256> vkKeyTable = BuildVkTable();
+const std::array<uint8_t, 256> charKeyTable = BuildCharTable();

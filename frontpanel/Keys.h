@@ -2,6 +2,7 @@
 // The 39 keys of the faceplate: where they are, their key numbers and the codes the CPU's
 // keyboard register receives for them.
 
+#include <array>
 #include <cstdint>
 
 struct KeyRect {
@@ -25,3 +26,10 @@ inline uint8_t KeyCode(int32_t keyNumber) {
 int hitTest(int x, int y);
 // The entry index of a key number, or -1.
 int KeyIndex(int keyNumber);
+
+// PC keys to key numbers, 255 = none. vkKeyTable is indexed by the Windows virtual-key code of a
+// key-down (F1..F8, Insert, Home, End, Page Up/Down, arrows, Delete), charKeyTable by the
+// character of a key press (letters in both cases, digits, Enter, Backspace, punctuation).
+constexpr uint8_t kNoKey = 255;
+extern const std::array<uint8_t, 256> vkKeyTable;
+extern const std::array<uint8_t, 256> charKeyTable;

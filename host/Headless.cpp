@@ -82,7 +82,7 @@ std::string ExecutableDir() {
 int PlaceAxis(int value, int screen, int window) {
   if (value < 0) value = (screen - window) / 2;
   if (value < 0) return 0;
-  if (value + window > screen) return screen - window;
+  if (value > screen - window) return screen - window;  // value + window could overflow
   return value;
 }
 

@@ -6,6 +6,8 @@
 #include <limits>
 #include <string_view>
 
+#include "host/ReplaceFile.h"
+
 namespace {
 
 constexpr size_t kValueLimit = 1023;  // what a 1024-character buffer holds
@@ -14,9 +16,12 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
+// Keys, values and section names lose blanks and stray carriage returns at both ends: a last
+// line that ends in a lone CR must read the same once a write has ended it with CR LF.
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  auto trimmed = [](char c) { return IsBlank(c) || c == '\r'; };
+  while (!s.empty() && trimmed(s.front())) s.remove_prefix(1);
+  while (!s.empty() && trimmed(s.back())) s.remove_suffix(1);
   return s;
 }
 
@@ -186,6 +191,19 @@ bool ProfileFile::HasKey(const std::string& section, const std::string& key) con
   return header >= 0 && FindKey(lines_, header, key).line >= 0;
 }
 
+std::vector<std::string> ProfileFile::Keys(const std::string& section) const {
+  std::vector<std::string> keys;
+  const long header = FindSection(lines_, section);
+  if (header < 0) return keys;
+  std::string_view name, k, v;
+  for (size_t i = static_cast<size_t>(header) + 1; i < lines_.size(); ++i) {
+    const std::string_view content = Content(lines_, i);
+    if (SectionHeader(content, name)) break;
+    if (KeyLine(content, k, v)) keys.emplace_back(k);
+  }
+  return keys;
+}
+
 bool ProfileFile::WriteString(const std::string& section, const std::string& key,
                               const std::string& value) {
   // Start from the file as it is now, so that writes through another instance are kept.
@@ -228,11 +246,10 @@ bool ProfileFile::WriteInteger(const std::string& section, const std::string& ke
 }
 
 bool ProfileFile::Save() const {
-  std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  for (const std::string& line : lines_) out << line;
-  out.close();
-  return !out.fail();
+  // Replaced as a whole, so that a full disk or a crash cannot leave half a configuration.
+  std::string text;
+  for (const std::string& line : lines_) text += line;
+  return ReplaceFile(path_, text);
 }
 
 bool TextToInteger(const std::string& text, int64_t& value) {

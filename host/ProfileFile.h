@@ -20,6 +20,8 @@ class ProfileFile {
   // optional leading blanks and sign; missing or not a number gives def.
   int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;
   bool HasKey(const std::string& section, const std::string& key) const;
+  // The keys of the section, as written and in file order.
+  std::vector<std::string> Keys(const std::string& section) const;
   // Writes the value as text and saves the file; false when the file cannot be written.
   bool WriteString(const std::string& section, const std::string& key, const std::string& value);
   bool WriteInteger(const std::string& section, const std::string& key, int32_t value);

@@ -87,6 +87,8 @@ class Placement {
   }
 
   int64_t refused() const { return refused_; }
+  // Every further word would be refused: the banks are used up, or nothing can be placed.
+  bool Exhausted() const { return !valid_ || bank_ > 3; }
 
  private:
   int64_t address_;
@@ -99,8 +101,10 @@ class Placement {
 }  // namespace
 
 bool LoadModuleImage(int64_t start, const std::string& path, int64_t span) {
+  // Only a regular file is an image: a folder cannot be read, a device such as /dev/zero
+  // never ends and a pipe could hold start-up forever.
   std::error_code ec;
-  File file(std::filesystem::is_directory(path, ec) ? nullptr : std::fopen(path.c_str(), "rb"));
+  File file(std::filesystem::is_regular_file(path, ec) ? std::fopen(path.c_str(), "rb") : nullptr);
   if (!file) {
     ReportCpuError(0, "Cannot load module file: " + path);
     return false;
@@ -133,7 +137,7 @@ bool LoadModuleImage(int64_t start, const std::string& path, int64_t span) {
       if (n == 0 || std::ferror(f)) break;
       DecodeBlock(encoding, buf, words);
       for (uint16_t w : words) placement.Place(w);
-      if (n < blockBytes) break;
+      if (n < blockBytes || placement.Exhausted()) break;  // an oversized file is not read on
     }
   } catch (const std::bad_alloc&) {
     failed = true;  // what was stored before stays

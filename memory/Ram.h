@@ -23,7 +23,8 @@ RamEntryParse ParseRamEntry(const std::string& value, int64_t& first, int64_t& l
                             std::string& badText);
 
 // Restores from HomeFile(".RAM"), after the 2-second skip window (waitMs, 2000 on the desktop).
-void LoadRamImage(uint32_t waitMs = 2000);
+// False (and reported) when an image is there but cannot be read: saving over it would lose it.
+bool LoadRamImage(uint32_t waitMs = 2000);
 // Writes HomeFile(".RAM") atomically; on failure reports it and keeps the previous image.
 bool SaveRamImage();
 // The image as bytes, and its decoding into the present registers (file-free, for tests).

@@ -1,16 +1,14 @@
 // The RAM image: 9-byte records (register number, low byte first, then 14 digits packed two
 // to a byte, the even digit in the low half), restored at start-up and written at shut-down.
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <memory>
 
 #include "host/Host.h"
 #include "host/Panel.h"
+#include "host/ReplaceFile.h"
 #include "memory/Ram.h"
 
 namespace {
@@ -24,44 +22,6 @@ void ApplyRecord(const uint8_t* rec) {
     RamRegisters[r][2 * k] = rec[2 + k] & 0x0F;
     RamRegisters[r][2 * k + 1] = rec[2 + k] >> 4;
   }
-}
-
-// Writes all of bytes to fd, across short writes.
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// Writes a new file beside path and renames it over path, so that a failure at any point
-// leaves the previous file as it was.
-bool ReplaceFile(const std::string& path, const std::string& bytes) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  struct stat old {};
-  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 0777) : 0644;
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable; failing here loses nothing already written.
-  const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return true;
 }
 
 struct FileCloser {
@@ -92,14 +52,22 @@ void ApplyRamImage(const std::string& bytes) {
   }
 }
 
-void LoadRamImage(uint32_t waitMs) {
+bool LoadRamImage(uint32_t waitMs) {
   ThePanel().drawAnnunciators(" Hold ON to skip RAM loading ...");
   if (waitMs > 0) WaitProcessingMessages(waitMs);
   const int32_t key = Cpu.KeyDown.load();
-  if (key == 1 || key == 45) return;  // ON or back-arrow held: start with cleared RAM
+  if (key == 1 || key == 45) return true;  // ON or back-arrow held: start with cleared RAM
 
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(HomeFile(".RAM").c_str(), "rb"));
-  if (!file) return;  // no image yet
+  const std::string path = HomeFile(".RAM");
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return true;  // no image yet
+  // A folder, a device or a pipe in its place cannot be read (or never ends, or blocks).
+  std::unique_ptr<std::FILE, FileCloser> file(S_ISREG(st.st_mode) ? std::fopen(path.c_str(), "rb")
+                                                                  : nullptr);
+  if (!file) {
+    ReportCpuError(0, "Error loading RAM image.");
+    return false;
+  }
   ThePanel().drawAnnunciators(" Loading RAM image ...");
   TheHost().ProcessMessages();
 
@@ -108,8 +76,9 @@ void LoadRamImage(uint32_t waitMs) {
     const size_t n = std::fread(rec, 1, kRecordBytes, file.get());
     if (n < kRecordBytes) {
       // End of file, possibly after a partial record, which is ignored.
-      if (std::ferror(file.get())) ReportCpuError(0, "Error loading RAM image.");
-      return;
+      if (!std::ferror(file.get())) return true;
+      ReportCpuError(0, "Error loading RAM image.");
+      return false;
     }
     ApplyRecord(rec);
   }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
 #include <limits>
 
 #include "support/MachineFixture.h"
@@ -106,6 +105,37 @@ TEST_F(ProfileFileTest, WritesChangeOneLineAndKeepTheRest) {
     EXPECT_EQ(ini.ReadInteger(s.section, s.key, 12345), s.value);
     EXPECT_EQ(ProfileFile(path).ReadInteger(s.section, s.key, 12345), s.value);
   }
+}
+
+// Found by fuzzing: a last line ending in a lone CR kept the CR in its value until a write
+// ended the line, so the same key read differently before and after writing another one.
+TEST_F(ProfileFileTest, StrayCarriageReturnsAreNotPartOfAValue) {
+  const std::string path = WriteHomeFile("t.Ini", "[x\n[ROM]\r\nModule1=$8000 NUT0.ROM\r");
+  EXPECT_EQ(ProfileFile(path).ReadString("ROM", "Module1", ""), "$8000 NUT0.ROM");
+  ASSERT_TRUE(ProfileFile(path).WriteInteger("CPU", "Ticks", 256));
+  EXPECT_EQ(ProfileFile(path).ReadString("ROM", "Module1", ""), "$8000 NUT0.ROM");
+  EXPECT_EQ(
+      ProfileFile(WriteHomeFile("u.Ini", "[CPU]\rTicks=5\r\n")).ReadInteger("CPU", "Ticks", 1),
+      1);  // a lone CR inside a line ends nothing
+}
+
+TEST_F(ProfileFileTest, KeysOfASectionInFileOrder) {
+  const ProfileFile ini(WriteHomeFile(
+      "t.Ini",
+      "[ROM]\nModules=2\n; Module9=x\n Module2 = b\nModule1=a\n[RAM]\nSize=1\n[rom]\nModule3=c\n"));
+  EXPECT_EQ(ini.Keys("rom"), (std::vector<std::string>{"Modules", "Module2", "Module1"}));
+  EXPECT_TRUE(ini.Keys("CPU").empty());
+}
+
+// A configuration that is a link to another file stays a link; the file it names is replaced.
+TEST_F(ProfileFileTest, WritesThroughALink) {
+  std::filesystem::create_directory(home + "real");
+  const std::string target = WriteHomeFile("real/settings.ini", "; kept\n");
+  const std::string link = home + "VALDOR.Ini";
+  std::filesystem::create_symlink(target, link);
+  ASSERT_TRUE(ProfileFile(link).WriteInteger("CPU", "Ticks", 9));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFile(target), "; kept\n\n[CPU]\nTicks=9\n");
 }
 
 TEST_F(ProfileFileTest, FirstWriteCreatesTheFileAndInstancesShareIt) {

@@ -1,0 +1,699 @@
+#include "debugger/DebugForm.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QRadioButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QValidator>
+#include <algorithm>
+#include <atomic>
+#include <functional>
+
+#include "cpu/Cpu.h"
+#include "cpu/CpuThread.h"
+#include "debugger/Debug.h"
+#include "debugger/EditParse.h"
+#include "debugger/Trace.h"
+#include "display/Lcd.h"
+#include "host/Panel.h"
+#include "memory/Ram.h"
+#include "memory/Rom.h"
+#include "timer/Zudaroz.h"
+
+namespace {
+
+// ----- Formats -----
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+// Upper-case hexadecimal with at least minDigits digits.
+std::string Hex(uint32_t value, int minDigits) {
+  int digits = 1;
+  while (digits < 8 && (value >> (4 * digits)) != 0) ++digits;
+  digits = std::max(digits, minDigits);
+  std::string s;
+  for (int i = digits - 1; i >= 0; --i) s += kHex[(value >> (4 * i)) & 15];
+  return s;
+}
+
+uint8_t DigitValue(uint8_t d) {
+  return d;
+}
+uint8_t DigitValue(const std::atomic<uint8_t>& d) {
+  return d.load(std::memory_order_relaxed);
+}
+
+// One hex digit per register digit, most significant first.
+template <typename Digits>
+std::string DigitText(const Digits& reg) {
+  std::string s;
+  for (size_t i = reg.size(); i-- > 0;) s += kHex[DigitValue(reg[i]) & 15];
+  return s;
+}
+
+// An LCD register: its 12 positions as bytes, position 11 first.
+std::string LcdText(const std::atomic<uint8_t> (&reg)[kLcdPositions]) {
+  std::string s;
+  for (int i = kLcdPositions - 1; i >= 0; --i) {
+    s += Hex(reg[i].load(std::memory_order_relaxed), 2);
+    if (i > 0) s += ' ';
+  }
+  return s;
+}
+
+std::string StackText() {
+  std::string s;
+  for (int k = 0; k < 4; ++k) s += (k ? " " : "") + Hex(Cpu.Stack[k], 4);
+  return s;
+}
+
+std::string StatusText() {
+  std::string s;
+  for (int i = kDigits - 1; i >= 0; --i) s += kHex[Cpu.ST[i] & 15];
+  return s;
+}
+
+// ----- Write-back -----
+
+// ParseHexValue answers with its "current" argument when a text is rejected; two different
+// currents tell a rejection apart from a number.
+bool ParseHex(std::string_view text, uint32_t& value) {
+  const uint32_t a = ParseHexValue(text, 0), b = ParseHexValue(text, 1);
+  if (a != b) return false;
+  value = a;
+  return true;
+}
+
+template <typename Digits>
+bool CommitDigits(std::string_view text, Digits& reg) {
+  DigitEntries e;
+  if (!ParseDigitGroups(text, 2, e)) return false;
+  for (size_t i = 0; i < reg.size(); ++i) reg[i] = e[i];
+  return true;
+}
+
+bool CommitLcd(std::string_view text, std::atomic<uint8_t> (&reg)[kLcdPositions]) {
+  DigitEntries e;
+  if (!ParseDigitGroups(text, 2, e)) return false;
+  for (int i = 0; i < kLcdPositions; ++i)
+    reg[i] = static_cast<uint8_t>(e[2 * i + 1] * 16 + e[2 * i]);
+  return true;
+}
+
+// A pointer wraps like the pointer arithmetic does, so it stays a digit index.
+bool CommitPointer(std::string_view text, uint8_t& pointer) {
+  uint32_t v;
+  if (!ParseHex(text, v)) return false;
+  pointer = static_cast<uint8_t>((v & 0xFF) % kDigits);
+  return true;
+}
+
+bool CommitStack(std::string_view text) {
+  DigitEntries e;
+  if (!ParseDigitGroups(text, 4, e)) return false;
+  // The rightmost group is Stack[3].
+  for (int j = 0; j < 4; ++j) {
+    const int d = 4 * j;
+    Cpu.Stack[3 - j] = static_cast<uint16_t>(e[d] | e[d + 1] << 4 | e[d + 2] << 8 | e[d + 3] << 12);
+  }
+  return true;
+}
+
+bool CommitG(std::string_view text) {
+  DigitEntries e;
+  if (!ParseDigitGroups(text, 1, e)) return false;
+  Cpu.G[0] = e[0];
+  Cpu.G[1] = e[1];
+  return true;
+}
+
+bool CommitStatus(std::string_view text) {
+  DigitEntries e;
+  if (!ParseDigitGroups(text, 1, e)) return false;
+  for (int i = 0; i < kDigits; ++i) Cpu.ST[i] = e[i] != 0;
+  return true;
+}
+
+// A plain number: the parsed value goes to set, which masks it.
+template <typename Set>
+bool CommitValue(std::string_view text, Set set) {
+  uint32_t v;
+  if (!ParseHex(text, v)) return false;
+  set(v);
+  return true;
+}
+
+bool CommitPC(std::string_view text) {
+  return CommitValue(text, [](uint32_t v) { Cpu.PC = static_cast<uint16_t>(v & 0xFFFF); });
+}
+
+// The word goes into the bank that fetches at PC see, created empty if none is loaded.
+bool CommitOpCode(std::string_view text) {
+  return CommitValue(text, [](uint32_t v) {
+    StoreRom(Cpu.PC, CurrentBank[Cpu.PC >> 12], static_cast<uint16_t>(v & 0x3FF));
+  });
+}
+
+}  // namespace
+
+// The fields in tab order; "Base" (tab 14) is the radio group between PfAd and LcdE.
+const std::array<DebugField, kDebugFieldCount> DebugFields = {{
+    {"PCEdit", "PC=", 32, 8, 41, 0, [] { return Hex(Cpu.PC, 4); }, CommitPC, AfterEdit::CodeLine},
+    {"OpCodeEdit", "OP=", 104, 8, 33, 1, [] { return Hex(FetchRom(Cpu.PC), 3); }, CommitOpCode,
+     AfterEdit::CodeLine},
+    {"AEdit", "A=", 32, 40, 105, 2, [] { return DigitText(Cpu.A); },
+     [](std::string_view t) { return CommitDigits(t, Cpu.A); }, AfterEdit::Field},
+    {"BEdit", "B=", 32, 64, 105, 3, [] { return DigitText(Cpu.B); },
+     [](std::string_view t) { return CommitDigits(t, Cpu.B); }, AfterEdit::Field},
+    {"CEdit", "C=", 32, 88, 105, 4, [] { return DigitText(Cpu.C); },
+     [](std::string_view t) { return CommitDigits(t, Cpu.C); }, AfterEdit::Field},
+    {"MEdit", "M=", 168, 40, 105, 5, [] { return DigitText(Cpu.M); },
+     [](std::string_view t) { return CommitDigits(t, Cpu.M); }, AfterEdit::Field},
+    {"NEdit", "N=", 168, 64, 105, 6, [] { return DigitText(Cpu.N); },
+     [](std::string_view t) { return CommitDigits(t, Cpu.N); }, AfterEdit::Field},
+    {"PEdit", "P=", 196, 88, 25, 7, [] { return Hex(Cpu.P, 1); },
+     [](std::string_view t) { return CommitPointer(t, Cpu.P); }, AfterEdit::Field},
+    {"QEdit", "Q=", 248, 88, 25, 8, [] { return Hex(Cpu.Q, 1); },
+     [](std::string_view t) { return CommitPointer(t, Cpu.Q); }, AfterEdit::Field},
+    {"StackEdit", "Stack=", 48, 112, 121, 9, StackText, CommitStack, AfterEdit::Field},
+    {"GEdit", "G=", 196, 112, 25, 10,
+     [] {
+       return std::string{kHex[Cpu.G[1] & 15], kHex[Cpu.G[0] & 15]};
+     },
+     CommitG, AfterEdit::Field},
+    {"FOEdit", "FO=", 248, 112, 25, 11, [] { return Hex(Cpu.FO, 2); },
+     [](std::string_view t) {
+       return CommitValue(t, [](uint32_t v) { Cpu.FO = static_cast<uint8_t>(v & 0xFF); });
+     },
+     AfterEdit::Field},
+    {"DAddEdit", "DAdd=", 48, 140, 49, 12, [] { return Hex(Cpu.DAdd, 3); },
+     [](std::string_view t) {
+       return CommitValue(t, [](uint32_t v) { Cpu.DAdd = static_cast<int32_t>(v & 0x3FF); });
+     },
+     AfterEdit::Field},
+    {"PfAdEdit", "PfAd=", 140, 140, 29, 13, [] { return Hex(Cpu.PfAd, 2); },
+     [](std::string_view t) {
+       return CommitValue(t, [](uint32_t v) { Cpu.PfAd = static_cast<int32_t>(v & 0xFF); });
+     },
+     AfterEdit::Field},
+    {"LcdAnnEdit", "LcdE=", 48, 175, 37, 15, [] { return Hex(LcdE.load(), 4); },
+     [](std::string_view t) { return CommitValue(t, [](uint32_t v) { LcdE = v; }); },
+     AfterEdit::Field},
+    {"STEdit", "ST=", 120, 175, 105, 16, StatusText, CommitStatus, AfterEdit::Field},
+    {"CarryEdit", "Cy=", 252, 175, 21, 17, [] { return Hex(Cpu.Carry, 1); },
+     [](std::string_view t) { return CommitValue(t, [](uint32_t v) { Cpu.Carry = v != 0; }); },
+     AfterEdit::Field},
+    {"LcdAEdit", "LcdA=", 48, 200, 225, 18, [] { return LcdText(LcdA); },
+     [](std::string_view t) { return CommitLcd(t, LcdA); }, AfterEdit::Display},
+    {"LcdBEdit", "LcdB=", 48, 224, 225, 19, [] { return LcdText(LcdB); },
+     [](std::string_view t) { return CommitLcd(t, LcdB); }, AfterEdit::Display},
+    {"LcdCEdit", "LcdC=", 48, 248, 225, 20, [] { return LcdText(LcdC); },
+     [](std::string_view t) { return CommitLcd(t, LcdC); }, AfterEdit::Display},
+    {"CLAEdit", "CLA=", 40, 280, 97, 21, [] { return DigitText(CLA); },
+     [](std::string_view t) { return CommitDigits(t, CLA); }, AfterEdit::Field},
+    {"CLBEdit", "CLB=", 175, 280, 97, 22, [] { return DigitText(CLB); },
+     [](std::string_view t) { return CommitDigits(t, CLB); }, AfterEdit::Field},
+    {"ALAEdit", "ALA=", 40, 304, 97, 23, [] { return DigitText(ALA); },
+     [](std::string_view t) { return CommitDigits(t, ALA); }, AfterEdit::Field},
+    {"ALBEdit", "ALB=", 175, 304, 97, 24, [] { return DigitText(ALB); },
+     [](std::string_view t) { return CommitDigits(t, ALB); }, AfterEdit::Field},
+    {"AFEdit", "AF=", 40, 352, 33, 25, [] { return DigitText(AF); },
+     [](std::string_view t) { return CommitDigits(t, AF); }, AfterEdit::Field},
+    {"ITEdit", "IT=", 99, 352, 38, 26, [] { return DigitText(IT); },
+     [](std::string_view t) { return CommitDigits(t, IT); }, AfterEdit::Field},
+    {"SCAEdit", "SCA=", 40, 328, 97, 30, [] { return DigitText(SCA); },
+     [](std::string_view t) { return CommitDigits(t, SCA); }, AfterEdit::Field},
+    {"SCBEdit", "SCB=", 175, 328, 97, 31, [] { return DigitText(SCB); },
+     [](std::string_view t) { return CommitDigits(t, SCB); }, AfterEdit::Field},
+    {"TREdit", "TR=", 175, 352, 38, 32, [] { return DigitText(TR); },
+     [](std::string_view t) { return CommitDigits(t, TR); }, AfterEdit::Field},
+    {"SREdit", "SR=", 239, 352, 33, 33, [] { return Hex(TimerStatus.load(), 4); },
+     [](std::string_view t) { return CommitValue(t, [](uint32_t v) { TimerStatus = v; }); },
+     AfterEdit::Field},
+}};
+
+int DebugFieldIndex(std::string_view name) {
+  for (int i = 0; i < kDebugFieldCount; ++i)
+    if (name == DebugFields[i].name) return i;
+  return -1;
+}
+
+CodeLine ReadCodeLine() {
+  CodeLine code;
+  code.pc = Hex(Cpu.PC, 4);
+  code.op = Hex(FetchRom(Cpu.PC), 3);
+  int32_t address = Cpu.PC;
+  Disassemble(address, code.dis);
+  return code;
+}
+
+std::vector<std::string> MemoryListing() {
+  std::vector<std::string> items;
+  for (int n = 0; n < kRamRegisters; ++n)
+    if (RamExists[n]) items.push_back(Hex(n, 3) + " " + DigitText(RamRegisters[n]));
+  return items;
+}
+
+QPoint DebuggerPlacement(const QRect& mainFrame, const QSize& frame, const QSize& screen) {
+  auto clamp = [](int v, int size, int screenSize) {
+    if (v < 0) return 0;
+    return v + size > screenSize ? screenSize - size : v;
+  };
+  return {clamp(mainFrame.x() + mainFrame.width(), frame.width(), screen.width()),
+          clamp(mainFrame.y(), frame.height(), screen.height())};
+}
+
+// ----- The window -----
+
+namespace {
+
+const QColor kMaroon(128, 0, 0), kNavy(0, 0, 128), kPurple(128, 0, 128);
+constexpr int kEditHeight = 21;
+
+QString ToolTipExit() {
+  return "Exit and resume execution ...";
+}
+
+// Typed letters become capitals.
+class UpperCase : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    input = input.toUpper();
+    return Acceptable;
+  }
+};
+
+// An edit field that reports when the focus leaves it for another control of the window.
+// Leaving the window (another window activated, a context menu) is not leaving the field.
+class FieldEdit : public QLineEdit {
+ public:
+  FieldEdit(QWidget* parent, std::function<void()> onExit)
+      : QLineEdit(parent), onExit_(std::move(onExit)) {}
+
+ protected:
+  void focusOutEvent(QFocusEvent* e) override {
+    QLineEdit::focusOutEvent(e);
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+      onExit_();
+  }
+
+ private:
+  std::function<void()> onExit_;
+};
+
+QFont FieldFont() {
+  QFont f("Liberation Mono");
+  f.setStyleHint(QFont::TypeWriter);
+  f.setPixelSize(10);
+  return f;
+}
+
+// The logo: a small chip with its pins, drawn at the screen's pixel ratio.
+QPixmap DrawDebugLogo(qreal dpr) {
+  QPixmap pm(QSize(32, 32) * dpr);
+  pm.setDevicePixelRatio(dpr);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(190, 160, 70));
+  for (int i = 0; i < 4; ++i) {
+    const int c = 9 + 4 * i;
+    p.drawRect(QRectF(c, 2, 2, 5));
+    p.drawRect(QRectF(c, 25, 2, 5));
+    p.drawRect(QRectF(2, c, 5, 2));
+    p.drawRect(QRectF(25, c, 5, 2));
+  }
+  p.setBrush(QColor(45, 45, 60));
+  p.drawRoundedRect(QRectF(6, 6, 20, 20), 2, 2);
+  p.setBrush(QColor(90, 90, 110));
+  p.drawEllipse(QRectF(8.5, 8.5, 3, 3));
+  QFont f("Liberation Sans");
+  f.setPixelSize(9);
+  f.setBold(true);
+  p.setFont(f);
+  p.setPen(QColor(240, 220, 160));
+  p.drawText(QRectF(6, 11, 20, 13), Qt::AlignCenter, "41");
+  return pm;
+}
+
+QLabel* Label(QWidget* parent, const QString& text, const QRect& r, Qt::Alignment align) {
+  auto* l = new QLabel(text, parent);
+  l->setGeometry(r);
+  l->setAlignment(align);
+  l->setAttribute(Qt::WA_TransparentForMouseEvents);
+  return l;
+}
+
+QToolButton* CaptionButton(QWidget* parent, const QString& text, const QRect& r,
+                           const QString& hint) {
+  auto* b = new QToolButton(parent);
+  b->setText(text);
+  b->setGeometry(r);
+  b->setFocusPolicy(Qt::NoFocus);
+  b->setToolTip(hint);
+  QPalette pal = b->palette();
+  pal.setColor(QPalette::ButtonText, kPurple);
+  b->setPalette(pal);
+  return b;
+}
+
+QPointer<TDebugForm> debugForm;
+
+}  // namespace
+
+struct TDebugForm::View {
+  CodeLine code;
+  std::array<std::string, kDebugFieldCount> texts;
+  uint8_t base = 16;
+};
+
+TDebugForm::TDebugForm(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint) {
+  setWindowTitle("Nut CPU MicroCode Debugger");
+  setFixedSize(kClientWidth, kClientHeight);
+  QFont font("Liberation Sans");
+  font.setPixelSize(11);
+  setFont(font);
+  QPalette pal = palette();
+  pal.setColor(QPalette::WindowText, kMaroon);
+  setPalette(pal);
+
+  const QFont fieldFont = FieldFont();
+  QPalette fieldPalette = pal;
+  fieldPalette.setColor(QPalette::Text, kNavy);
+  auto* upper = new UpperCase(this);
+  for (int i = 0; i < kDebugFieldCount; ++i) {
+    const DebugField& f = DebugFields[i];
+    auto* edit = new FieldEdit(this, [this, i] {
+      if (!closing_ && isVisible()) EditExit(i);
+    });
+    edit->setObjectName(f.name);
+    edit->setGeometry(f.x, f.y, f.width, kEditHeight);
+    edit->setFont(fieldFont);
+    edit->setPalette(fieldPalette);
+    edit->setValidator(upper);
+    edit->setTextMargins(0, 0, 0, 0);
+    edits_[i] = edit;
+    // The label ends just left of its field and covers nothing else.
+    QLabel* label = Label(this, f.label, QRect(), Qt::AlignRight | Qt::AlignVCenter);
+    const int w = label->sizeHint().width();
+    label->setGeometry(f.x - 2 - w, f.y, w, kEditHeight);
+  }
+
+  disLabel_ = Label(this, "", QRect(140, 12, kClientWidth - 142, 14), Qt::AlignLeft | Qt::AlignTop);
+  disLabel_->setObjectName("DisLabel");
+  disLabel_->setFont(fieldFont);
+
+  auto* group = new QGroupBox(" Base ", this);
+  group->setObjectName("ArithRadioGroup");
+  group->setGeometry(176, 135, 98, 36);
+  base16_ = new QRadioButton("16", group);
+  base10_ = new QRadioButton("10", group);
+  base16_->setGeometry(10, 15, 40, 17);
+  base10_->setGeometry(54, 15, 40, 17);
+  baseGroup_ = new QButtonGroup(this);
+  baseGroup_->addButton(base16_, 16);
+  baseGroup_->addButton(base10_, 10);
+  // Tab enters the group at its selected button only.
+  for (QRadioButton* b : {base16_, base10_}) {
+    b->setFocusPolicy(Qt::ClickFocus);
+    connect(b, &QRadioButton::toggled, b,
+            [b](bool on) { b->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); });
+  }
+  connect(baseGroup_, &QButtonGroup::idClicked, this, [this](int id) { ArithRadioGroupClick(id); });
+
+  animateBox_ = new QCheckBox("&Animate", this);
+  animateBox_->setGeometry(206, 388, 67, 17);
+  animateBox_->setToolTip("Animated microcode execution ...");
+  traceBox_ = new QCheckBox("&Trace", this);
+  traceBox_->setGeometry(214, 412, 59, 17);
+  traceBox_->setToolTip("Trace mode (logging to file) ...");
+  for (QCheckBox* box : {animateBox_, traceBox_}) {
+    box->setLayoutDirection(Qt::RightToLeft);  // caption left of the box
+    box->setFocusPolicy(Qt::ClickFocus);
+  }
+  connect(animateBox_, &QCheckBox::clicked, this, [this] { AnimateCheckBoxClick(); });
+  connect(traceBox_, &QCheckBox::clicked, this, [this] { TraceCheckBoxClick(); });
+
+  Label(this, "Mem", QRect(0, 384, 38, 15), Qt::AlignRight | Qt::AlignTop);
+  memList_ = new QListWidget(this);
+  memList_->setObjectName("MemListBox");
+  memList_->setGeometry(40, 384, 136, 109);
+  memList_->setFont(fieldFont);
+  memList_->setPalette(fieldPalette);
+  memList_->setFocusPolicy(Qt::ClickFocus);
+  memList_->addItem("Double click to refresh ...");
+
+  sstButton_ = CaptionButton(this, "SST", QRect(224, 444, 49, 21), "Step by step execution ...");
+  exitButton_ = CaptionButton(this, "Exit", QRect(224, 472, 49, 21), ToolTipExit());
+  connect(sstButton_, &QToolButton::clicked, this, [this] { SSTSpeedButtonClick(); });
+  connect(exitButton_, &QToolButton::clicked, this, [this] { ExitSpeedButtonClick(); });
+
+  hpImage_ = new QLabel(this);
+  hpImage_->setObjectName("HPImage");
+  hpImage_->setGeometry(137, 78, 32, 32);
+  hpImage_->setPixmap(DrawDebugLogo(qApp->devicePixelRatio()));
+  hpImage_->setToolTip(ToolTipExit());
+
+  // Tab order: the fields by their tab numbers, the Base group at 14.
+  std::vector<std::pair<int, QWidget*>> order;
+  for (int i = 0; i < kDebugFieldCount; ++i) order.emplace_back(DebugFields[i].tab, edits_[i]);
+  order.emplace_back(14, base16_);
+  order.emplace_back(14, base10_);
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1].second, order[i].second);
+
+  // Every key reaches the window first (FormKeyDown); double clicks on the logo and the list.
+  installEventFilter(this);
+  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+}
+
+void TDebugForm::ShowDebugger(QWidget* mainWindow) {
+  if (mainWindow) {
+    create();  // lets the platform report the frame's size
+    const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : qApp->primaryScreen();
+    move(DebuggerPlacement(mainWindow->frameGeometry(), frameGeometry().size(),
+                           screen->geometry().size()));
+  }
+  animateBox_->setChecked(Animate.load() != 0);
+  traceBox_->setChecked(Trace.load() != 0);
+  sstButton_->setEnabled(!Animate.load());
+  DebuggerOpen = 1;
+  show();
+  raise();
+  activateWindow();
+}
+
+void TDebugForm::RefreshDebugger(int field) {
+  Refresh(field, false);
+}
+
+void TDebugForm::RefreshAnimated() {
+  if (isVisible()) Refresh(kAllFields, true);
+}
+
+void TDebugForm::RefreshCodeLine() {
+  CodeLine code;
+  TNutCPU::RunHalted([&] { code = ReadCodeLine(); });
+  ShowCodeLine(code);
+}
+
+// direct: the CPU thread already waits (animate hand-over), so nothing needs to be halted.
+void TDebugForm::Refresh(int field, bool direct) {
+  if (displayDirty.load()) ThePanel().redrawDisplay();
+  View view;
+  auto read = [&] {
+    view.code = ReadCodeLine();
+    if (field == kAllFields) {
+      for (int i = 0; i < kDebugFieldCount; ++i) view.texts[i] = DebugFields[i].show();
+      view.base = Cpu.Base;
+    } else {
+      view.texts[field] = DebugFields[field].show();
+    }
+  };
+  if (direct)
+    read();
+  else
+    TNutCPU::RunHalted(read);
+  Apply(view, field, direct);
+}
+
+void TDebugForm::Apply(const View& view, int field, bool animated) {
+  for (int i = 0; i < kDebugFieldCount; ++i) {
+    if (field != kAllFields && field != i) continue;
+    QLineEdit* edit = edits_[i];
+    // While animating, a field being typed into keeps its text until it is committed.
+    if (animated && edit->hasFocus() && edit->isModified()) continue;
+    edit->setText(QString::fromStdString(view.texts[i]));
+  }
+  if (field == kAllFields) (view.base == 10 ? base10_ : base16_)->setChecked(true);
+  ShowCodeLine(view.code);
+}
+
+void TDebugForm::ShowCodeLine(const CodeLine& code) {
+  edits_[0]->setText(QString::fromStdString(code.pc));
+  edits_[1]->setText(QString::fromStdString(code.op));
+  disLabel_->setText(QString::fromStdString(code.dis));
+}
+
+void TDebugForm::EditExit(int field) {
+  const std::string text = edits_[field]->text().toStdString();
+  const DebugField& f = DebugFields[field];
+  bool written = false;
+  TNutCPU::RunHalted([&] { written = f.commit(text); });
+  switch (f.after) {
+    case AfterEdit::CodeLine:
+      RefreshCodeLine();
+      break;
+    case AfterEdit::Display:
+      if (written) ThePanel().redrawDisplay();
+      RefreshDebugger(field);
+      break;
+    case AfterEdit::Field:
+      RefreshDebugger(field);
+      break;
+  }
+}
+
+void TDebugForm::ArithRadioGroupClick(int base) {
+  TNutCPU::RunHalted([base] { Cpu.Base = static_cast<uint8_t>(base == 10 ? 10 : 16); });
+}
+
+void TDebugForm::SSTSpeedButtonClick() {
+  bool stepped = false;
+  TNutCPU::RunHalted([&] {
+    if (!Cpu.Running || Animate.load()) return;
+    Step();
+    stepped = true;
+  });
+  if (stepped) RefreshDebugger();
+}
+
+void TDebugForm::ExitSpeedButtonClick() {
+  close();
+}
+
+void TDebugForm::AnimateCheckBoxClick() {
+  const bool on = animateBox_->isChecked();
+  Animate = on ? 1 : 0;
+  sstButton_->setEnabled(!on);
+}
+
+// Not under RunHalted: closing the log pauses the CPU thread itself.
+void TDebugForm::TraceCheckBoxClick() {
+  if (traceBox_->isChecked())
+    OpenTrace();
+  else
+    CloseTrace();
+}
+
+void TDebugForm::MemListBoxDblClick() {
+  std::vector<std::string> items;
+  TNutCPU::RunHalted([&] { items = MemoryListing(); });
+  memList_->clear();
+  for (const std::string& item : items) memList_->addItem(QString::fromStdString(item));
+}
+
+void TDebugForm::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  closing_ = false;
+  dropKey_ = 0;
+  RefreshDebugger();
+}
+
+void TDebugForm::closeEvent(QCloseEvent* e) {
+  closing_ = true;
+  DebuggerOpen = 0;
+  e->accept();
+}
+
+bool TDebugForm::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (DropPendingKey(key)) return true;
+      if (event->type() == QEvent::KeyPress && FormKeyDown(key)) return true;
+      break;
+    }
+    case QEvent::MouseButtonDblClick:
+      if (watched == hpImage_) {
+        ExitSpeedButtonClick();
+        return true;
+      }
+      if (watched == memList_->viewport()) {
+        MemListBoxDblClick();
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// Enter moves on (committing the field left), Esc closes, Down and Page Down step.
+bool TDebugForm::FormKeyDown(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
+        return false;
+      focusNextPrevChild(true);
+      break;
+    case Qt::Key_Escape:
+      close();
+      break;
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+      SSTSpeedButtonClick();
+      break;
+    default:
+      return false;
+  }
+  dropKey_ = e->key();
+  return true;
+}
+
+// After a consumed key, the next key message to the window is looked at once: the release of
+// that same key is swallowed, so no control sees half of a key the window has handled.
+bool TDebugForm::DropPendingKey(QKeyEvent* e) {
+  if (!dropKey_) return false;
+  const bool drop = e->type() == QEvent::KeyRelease && e->key() == dropKey_;
+  dropKey_ = 0;
+  return drop;
+}
+
+// ----- For the main window -----
+
+void OpenDebuggerWindow(QWidget* mainWindow) {
+  if (!debugForm) debugForm = new TDebugForm(mainWindow);
+  debugForm->ShowDebugger(mainWindow);
+}
+
+void RefreshDebuggerWindow() {
+  if (debugForm) debugForm->RefreshAnimated();
+}
+
+bool DebuggerWindowVisible() {
+  return debugForm && debugForm->isVisible();
+}
+
+TDebugForm* DebuggerWindow() {
+  return debugForm;
+}

@@ -1,0 +1,417 @@
+#include "frontpanel/CalcForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindow>
+#include <algorithm>
+
+#include "app/StartUp.h"
+#include "cpu/Cpu.h"
+#include "cpu/CpuThread.h"
+#include "debugger/DebugForm.h"
+#include "frontpanel/FaceplateView.h"
+#include "frontpanel/Keys.h"
+#include "frontpanel/QtKeys.h"
+#include "host/Headless.h"
+#include "printer/Dovada.h"
+#include "printer/DovadaForm.h"
+
+namespace {
+
+// The client area starts inside the one-pixel border.
+constexpr int kBorder = 1;
+const QPoint kClient(kBorder, kBorder);
+const QRect kDispRect(26, 44, 253, 21);
+const QRect kAnnRect(26, 68, 253, 14);
+const QRect kHpRect(137, 115, 32, 34);
+constexpr int kSpeedBarTop = 564;
+
+QToolButton* SmallButton(QWidget* parent, QRect r, const QString& hint) {
+  auto* b = new QToolButton(parent);
+  b->setGeometry(r.translated(kClient));
+  b->setAutoRaise(true);
+  b->setToolTip(hint);
+  b->setFocusPolicy(Qt::NoFocus);
+  b->setIconSize(QSize(16, 16));
+  return b;
+}
+
+}  // namespace
+
+TCalcForm::TCalcForm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      dpr_(qApp->devicePixelRatio()),
+      view_(dpr_) {
+  setWindowTitle("VALDOR");
+  setFixedSize(kClientWidth + 2 * kBorder, kClientHeight + 2 * kBorder);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+
+  faceplate_ = DrawFaceplate(dpr_);
+  calcImage_ = faceplate_;
+
+  auto* name = new QLabel("VALDOR 1.0", this);
+  name->setGeometry(QRect(61, 4, 185, 13).translated(kClient));
+  name->setAlignment(Qt::AlignCenter);
+  name->setStyleSheet("color: #d8c8a0; font: bold 8pt 'Liberation Sans';");
+  name->setAttribute(Qt::WA_TransparentForMouseEvents);
+  auto* foot = new QLabel("An HP-41 microcode emulator", this);
+  foot->setGeometry(QRect(49, 537, 208, 28).translated(kClient));
+  foot->setAlignment(Qt::AlignCenter);
+  foot->setWordWrap(true);
+  foot->setStyleSheet("color: #b0a080; font: 7pt 'Liberation Sans';");
+  foot->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+  hpImage_ = new QLabel(this);
+  hpImage_->setGeometry(kHpRect.translated(kClient));
+  hpImage_->setPixmap(DrawLogo(dpr_));
+  hpImage_->setToolTip("Launching debugger ...");
+  hpImage_->hide();
+  hpImage_->installEventFilter(this);
+
+  auto* centre = SmallButton(this, QRect(0, 0, 16, 16), "Center emulator on screen ...");
+  centre->setIcon(DrawButtonGlyph(ButtonGlyph::Centre, dpr_));
+  connect(centre, &QToolButton::clicked, this, [this] { CenterSpeedButtonClick(); });
+  turboButton_ = SmallButton(this, QRect(18, 0, 16, 16), "Turbo / normal speed ...");
+  turboButton_->setIcon(DrawButtonGlyph(ButtonGlyph::Turbo, dpr_));
+  turboButton_->setCheckable(true);
+  connect(turboButton_, &QToolButton::clicked, this, [this] { TurboSpeedButtonClick(); });
+  auto* minus = SmallButton(this, QRect(8, 16, 16, 16), "Decrease contrast ...");
+  minus->setText("-");
+  minus->setStyleSheet("color: #e0d8c0; font-weight: bold;");
+  connect(minus, &QToolButton::clicked, this, [this] { DecreaseContrastSpeedButtonClick(); });
+  auto* plus = SmallButton(this, QRect(282, 16, 16, 16), "Increase contrast ...");
+  plus->setText("+");
+  plus->setStyleSheet("color: #e0d8c0; font-weight: bold;");
+  connect(plus, &QToolButton::clicked, this, [this] { IncreaseContrastSpeedButtonClick(); });
+  printerButton_ = SmallButton(this, QRect(254, 0, 16, 16), "Activate or deactivate printer ...");
+  printerButton_->setIcon(DrawButtonGlyph(ButtonGlyph::Printer, dpr_));
+  printerButton_->setCheckable(true);
+  connect(printerButton_, &QToolButton::clicked, this, [this] { DovadaSpeedButtonClick(); });
+  SetPrinterMainWindow(this);
+  // Hiding the printer window (close box, Esc) sets this button up.
+  SetPrinterHiddenHandler([this] { printerButton_->setChecked(false); });
+  auto* minimise = SmallButton(this, QRect(273, 0, 16, 16), "Minimize emulator ...");
+  minimise->setIcon(DrawButtonGlyph(ButtonGlyph::Minimise, dpr_));
+  connect(minimise, &QToolButton::clicked, this, [this] { showMinimized(); });
+  auto* exit = SmallButton(this, QRect(291, 0, 16, 16), "Close emulator ...");
+  exit->setIcon(DrawButtonGlyph(ButtonGlyph::Exit, dpr_));
+  connect(exit, &QToolButton::clicked, this, [this] { close(); });
+
+  speedBar_ = new QScrollBar(Qt::Horizontal, this);
+  speedBar_->setGeometry(QRect(0, kSpeedBarTop, 307, 12).translated(kClient));
+  speedBar_->setRange(0, 100);
+  speedBar_->setSingleStep(8);
+  speedBar_->setPageStep(64);
+  speedBar_->setValue(80);
+  speedBar_->setFocusPolicy(Qt::NoFocus);
+  speedBar_->setToolTip("Adjusting the speed of the emulator (left - faster, right - slower) ...");
+  speedBar_->hide();
+  speedBar_->setEnabled(false);
+  connect(speedBar_, &QScrollBar::valueChanged, this, [this](int v) { SpeedScrollBarScroll(v); });
+
+  view_.applyContrast(5);
+
+  // The idle redraw: the display in turbo mode and the end of the speed message.
+  idleTimer_ = new QTimer(this);
+  idleTimer_->setInterval(20);
+  connect(idleTimer_, &QTimer::timeout, this, [this] { idleRedraw(); });
+  idleTimer_->start();
+}
+
+TCalcForm::~TCalcForm() {
+  Cpu.Running = 0;
+}
+
+// ----- Panel -----
+
+void TCalcForm::drawCharacters(const std::string& text) {
+  shownChars_ = text;
+  view_.drawCharacters(text);
+  update(kDispRect.translated(kClient));
+}
+
+void TCalcForm::drawPunctuation(const std::string& text) {
+  view_.drawPunctuation(text);
+  update(kDispRect.translated(kClient));
+}
+
+void TCalcForm::drawAnnunciators(const std::string& text) {
+  view_.drawAnnunciators(text);
+  update(kAnnRect.translated(kClient));
+}
+
+void TCalcForm::applyContrast() {
+  view_.applyContrast(contrast.load() & 15);
+  redrawer_.EmptyCaches();
+}
+
+void TCalcForm::redrawDisplay() {
+  redrawer_.Redraw();
+}
+
+// Without a printer window the line is not drawn, but the buffer is still cleared.
+void TCalcForm::RefreshPrinter() {
+  DovadaRefreshPrinter();
+}
+
+void TCalcForm::ShowDebugger() {
+  OpenDebuggerWindow(this);
+}
+
+void TCalcForm::RefreshDebugger() {
+  RefreshDebuggerWindow();
+}
+
+void TCalcForm::SavePrinterPlacement() {
+  if (!::SavePrinterPlacement())
+    TheHost().MessageBox("VALDOR", "Unable to write to " + HomeFile(".Ini"));
+}
+
+void TCalcForm::DovadaSpeedButtonClick() {
+  if (printerButton_->isChecked())
+    ShowPrinter();
+  else
+    HidePrinter();
+}
+
+void TCalcForm::PlaceMainWindow(int left, int top) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  move(PlaceAxis(left, screen.width(), width()), PlaceAxis(top, screen.height(), height()));
+  show();
+  QCoreApplication::processEvents();
+}
+
+void TCalcForm::SetSpeedBar(int ticks) {
+  const QSignalBlocker quiet(speedBar_);  // placing the bar does not change Ticks
+  speedBar_->setValue(std::clamp(ticks, 0, 100));
+  speedBar_->setEnabled(true);
+}
+
+void TCalcForm::SetShutDownWaits(uint32_t a, uint32_t b, uint32_t c) {
+  shutDownWaits_[0] = a;
+  shutDownWaits_[1] = b;
+  shutDownWaits_[2] = c;
+}
+
+// ----- Keys -----
+
+void TCalcForm::DrawKeyPressed(int index) {
+  RestoreKey();
+  const KeyRect& k = keyRects[index];
+  const int d = static_cast<int>(dpr_);
+  const QRect backup(k.x - 2, k.y + 1, k.width + 2, k.height + 1);
+  keyBackup_ =
+      calcImage_.copy(backup.x() * d, backup.y() * d, backup.width() * d, backup.height() * d);
+  QImage face = calcImage_.copy((k.x + 2) * d, k.y * d, k.width * d, k.height * d);
+  QPainter p(&calcImage_);
+  face.setDevicePixelRatio(dpr_);
+  p.drawImage(QPoint(k.x, k.y + 1), face);
+  heldKeyIndex_ = index;
+  keyHeld_ = true;
+  update(QRect(backup).adjusted(-2, -2, 4, 4).translated(kClient));
+}
+
+void TCalcForm::RestoreKey() {
+  if (!keyHeld_ || heldKeyIndex_ < 0) return;
+  const KeyRect& k = keyRects[heldKeyIndex_];
+  QPainter p(&calcImage_);
+  QImage backup = keyBackup_;
+  backup.setDevicePixelRatio(dpr_);
+  p.drawImage(QPoint(k.x - 2, k.y + 1), backup);
+  keyHeld_ = false;
+  update(QRect(k.x - 4, k.y - 1, k.width + 8, k.height + 6).translated(kClient));
+}
+
+void TCalcForm::CalcImageMouseDown(QPoint p) {
+  const int i = hitTest(p.x(), p.y());
+  if (i < 0) return;
+  DrawKeyPressed(i);
+  KeyPressed(keyRects[i].number);
+}
+
+void TCalcForm::CalcImageMouseUp() {
+  if (!keyHeld_) return;
+  KeyReleased();
+  RestoreKey();
+  update(kDispRect.united(kAnnRect).translated(kClient));
+}
+
+void TCalcForm::CalcImageMouseMove(QPoint p) {
+  const bool overLogo = p.x() >= kHpRect.left() && p.x() <= kHpRect.left() + kHpRect.width() &&
+                        p.y() >= kHpRect.top() && p.y() <= kHpRect.top() + kHpRect.height();
+  hpImage_->setVisible(overLogo && !DebuggerOpen);
+  speedBar_->setVisible(!Turbo && p.y() >= kSpeedBarTop);
+  if (annMessageShown_) {
+    annMessageShown_ = false;
+    redrawer_.EmptyAnnCache();
+    redrawDisplay();
+  }
+}
+
+void TCalcForm::PressAtKeyCentre(int keyNumber) {
+  const int i = KeyIndex(keyNumber);
+  if (i < 0) return;
+  const KeyRect& k = keyRects[i];
+  CalcImageMouseDown(QPoint(k.x + k.width / 2, k.y + k.height / 2));
+}
+
+void TCalcForm::idleRedraw() {
+  if (shuttingDown) return;
+  if (Turbo) {
+    redrawDisplay();
+  } else if (annMessageShown_) {
+    annMessageShown_ = false;
+    redrawer_.EmptyAnnCache();
+    redrawDisplay();
+  }
+}
+
+// ----- Buttons -----
+
+void TCalcForm::CenterSpeedButtonClick() {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+}
+
+void TCalcForm::TurboSpeedButtonClick() {
+  TNutCPU::SetTurbo(turboButton_->isChecked());
+}
+
+void TCalcForm::DecreaseContrastSpeedButtonClick() {
+  if (contrast == 0) return;
+  contrast = contrast - 1;
+  applyContrast();
+  redrawDisplay();
+}
+
+void TCalcForm::IncreaseContrastSpeedButtonClick() {
+  if (contrast >= 15) return;
+  contrast = contrast + 1;
+  applyContrast();
+  redrawDisplay();
+}
+
+void TCalcForm::SpeedScrollBarScroll(int position) {
+  Ticks = position;
+  drawAnnunciators(" Speed adjusting: TICKS=" + std::to_string(position));
+  annMessageShown_ = displayOn;
+}
+
+void TCalcForm::HpImageDblClick() {
+  if (DebuggerOpen) return;
+  ShowDebugger();
+  hpImage_->hide();
+}
+
+// ----- Events -----
+
+void TCalcForm::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), QColor(192, 192, 192));
+  p.setPen(QColor(64, 64, 64));
+  p.drawRect(rect().adjusted(0, 0, -1, -1));
+  p.drawImage(kClient, calcImage_);
+  p.drawImage(kDispRect.topLeft() + kClient, view_.DispImage());
+  p.drawImage(kAnnRect.topLeft() + kClient, view_.AnnImage());
+}
+
+// A press that is not on a key or a button drags the window, unless a modifier is held.
+bool TCalcForm::StartsDrag(const QMouseEvent& e) const {
+  if (e.button() != Qt::LeftButton) return false;
+  if (e.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) return false;
+  const QPoint p = e.position().toPoint() - kClient;
+  return hitTest(p.x(), p.y()) < 0;
+}
+
+void TCalcForm::mousePressEvent(QMouseEvent* e) {
+  const QPoint p = e->position().toPoint() - kClient;
+  if (StartsDrag(*e)) {
+    // The window system's own move; where it is refused, follow the mouse ourselves.
+    manualDrag_ = !(windowHandle() && windowHandle()->startSystemMove());
+    dragOffset_ = e->globalPosition().toPoint() - pos();
+    return;
+  }
+  CalcImageMouseDown(p);
+}
+
+void TCalcForm::mouseReleaseEvent(QMouseEvent*) {
+  manualDrag_ = false;
+  CalcImageMouseUp();
+}
+
+void TCalcForm::mouseMoveEvent(QMouseEvent* e) {
+  if (manualDrag_ && (e->buttons() & Qt::LeftButton)) {
+    move(e->globalPosition().toPoint() - dragOffset_);
+    return;
+  }
+  CalcImageMouseMove(e->position().toPoint() - kClient);
+}
+
+void TCalcForm::keyPressEvent(QKeyEvent* e) {
+  const quint64 identity = PcKeyIdentity(*e);
+  int key = KeyDownKey(*e);
+  if (key < 0) {
+    if (e->key() == Qt::Key_F9) {
+      turboButton_->toggle();
+      TurboSpeedButtonClick();
+      return;
+    }
+    if (e->key() == Qt::Key_Escape && Cpu.Running) {
+      close();
+      return;
+    }
+    key = KeyPressKey(*e);
+  }
+  if (key < 0) {
+    QWidget::keyPressEvent(e);
+    return;
+  }
+  // An auto-repeating key presses again: the calculator sees one long press.
+  pcKeysDown_[identity] = key;
+  PressAtKeyCentre(key);
+}
+
+void TCalcForm::keyReleaseEvent(QKeyEvent* e) {
+  if (e->isAutoRepeat()) return;
+  const quint64 identity = PcKeyIdentity(*e);
+  // The release ends the press this PC key began, whatever character it would give now.
+  auto it = pcKeysDown_.find(identity);
+  if (it == pcKeysDown_.end()) {
+    QWidget::keyReleaseEvent(e);
+    return;
+  }
+  pcKeysDown_.erase(it);
+  CalcImageMouseUp();
+}
+
+bool TCalcForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == hpImage_ && event->type() == QEvent::MouseButtonDblClick) {
+    HpImageDblClick();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TCalcForm::closeEvent(QCloseEvent* e) {
+  if (closing_) {  // a second request while shutting down does nothing more
+    e->ignore();
+    return;
+  }
+  if (Cpu.Running) {
+    closing_ = true;
+    Cpu.Running = 0;
+    TNutCPU::Stop();  // the CPU thread ends within one instruction or idle poll
+    ShutDown({2000, {shutDownWaits_[0], shutDownWaits_[1], shutDownWaits_[2]}});
+    shutDownRan_ = true;
+    closing_ = false;
+  }
+  e->accept();
+}

@@ -1,0 +1,109 @@
+#pragma once
+// The main window: the calculator's faceplate with its display, keys and small buttons. It is
+// also the panel through which the machine draws on the display.
+
+#include <QImage>
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "display/DisplayView.h"
+#include "display/Lcd.h"
+#include "host/Panel.h"
+
+class QLabel;
+class QScrollBar;
+class QTimer;
+class QToolButton;
+
+class TCalcForm : public QWidget, public Panel {
+  Q_OBJECT
+
+ public:
+  static constexpr int kClientWidth = 307, kClientHeight = 576;
+
+  explicit TCalcForm(QWidget* parent = nullptr);
+  ~TCalcForm() override;
+
+  // Panel
+  void drawCharacters(const std::string& text) override;
+  void drawPunctuation(const std::string& text) override;
+  void drawAnnunciators(const std::string& text) override;
+  void applyContrast() override;
+  void redrawDisplay() override;
+  void RefreshPrinter() override;
+  void ShowDebugger() override;
+  void RefreshDebugger() override;
+  void SavePrinterPlacement() override;
+  void PlaceMainWindow(int left, int top) override;
+  void SetSpeedBar(int ticks) override;
+  int MainLeft() override { return pos().x(); }
+  int MainTop() override { return pos().y(); }
+
+  // The keyboard of the faceplate, in faceplate coordinates (any mouse button).
+  void CalcImageMouseDown(QPoint p);
+  void CalcImageMouseUp();
+  void CalcImageMouseMove(QPoint p);
+  // Runs when the GUI has nothing else to do: the display in turbo, the speed message.
+  void idleRedraw();
+
+  // Buttons.
+  void CenterSpeedButtonClick();
+  void TurboSpeedButtonClick();
+  void DecreaseContrastSpeedButtonClick();
+  void IncreaseContrastSpeedButtonClick();
+  void SpeedScrollBarScroll(int position);
+  void HpImageDblClick();
+  void DovadaSpeedButtonClick();
+
+  QToolButton* TurboSpeedButton() const { return turboButton_; }
+  QToolButton* DovadaSpeedButton() const { return printerButton_; }
+  QScrollBar* SpeedScrollBar() const { return speedBar_; }
+  QLabel* HpImage() const { return hpImage_; }
+  bool KeyHeld() const { return keyHeld_; }
+  const QImage& CalcImage() const { return calcImage_; }
+  const DisplayView& Display() const { return view_; }
+  // The character text last drawn on the display.
+  const std::string& ShownCharacters() const { return shownChars_; }
+  // The shut-down waits (shortened by tests).
+  void SetShutDownWaits(uint32_t a, uint32_t b, uint32_t c);
+  bool ShutDownRan() const { return shutDownRan_; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void DrawKeyPressed(int index);
+  void RestoreKey();
+  void PressAtKeyCentre(int keyNumber);
+  bool StartsDrag(const QMouseEvent& e) const;
+
+  qreal dpr_;
+  QImage faceplate_;  // as drawn
+  QImage calcImage_;  // what is shown, with a pressed key drawn into it
+  QImage keyBackup_;
+  int heldKeyIndex_ = -1;
+  bool keyHeld_ = false;
+  bool annMessageShown_ = false;
+  DisplayView view_;
+  std::string shownChars_;
+  DisplayRedrawer redrawer_;
+  QToolButton* turboButton_ = nullptr;
+  QToolButton* printerButton_ = nullptr;
+  QScrollBar* speedBar_ = nullptr;
+  QLabel* hpImage_ = nullptr;
+  QTimer* idleTimer_ = nullptr;
+  std::map<quint64, int> pcKeysDown_;  // PC key identity -> calculator key it pressed
+  QPoint dragOffset_;
+  bool manualDrag_ = false;
+  bool closing_ = false;
+  bool shutDownRan_ = false;
+  uint32_t shutDownWaits_[3] = {1000, 1000, 2000};
+};

@@ -1,0 +1,85 @@
+#include "host/QtHost.h"
+
+#include <QApplication>
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QMessageBox>
+#include <QThread>
+#include <cstdlib>
+
+#include "host/Headless.h"
+
+qint64 BeeperDevice::readData(char* data, qint64 maxSize) {
+  const int n = static_cast<int>(maxSize / 2);
+  wave_.Fill(reinterpret_cast<int16_t*>(data), n);
+  return n * 2;
+}
+
+QtHost::QtHost() = default;
+QtHost::~QtHost() {
+  if (sink_) sink_->stop();
+}
+
+void QtHost::RunInGuiThread(const std::function<void()>& fn) {
+  if (QThread::currentThread() == qApp->thread()) {
+    fn();
+    return;
+  }
+  // Blocks until the GUI thread has run it; a GUI thread that waits for this thread keeps
+  // processing events, so the call always gets through.
+  QMetaObject::invokeMethod(qApp, fn, Qt::BlockingQueuedConnection);
+}
+
+void QtHost::MessageBox(const std::string& caption, const std::string& text) {
+  RunInGuiThread([&] {
+    QMessageBox::warning(QApplication::activeWindow(), QString::fromStdString(caption),
+                         QString::fromStdString(text));
+  });
+}
+
+void QtHost::ProcessMessages() {
+  QCoreApplication::processEvents();
+}
+
+uint32_t QtHost::TickCount() {
+  return DefaultHost().TickCount();
+}
+
+LocalDateTime QtHost::LocalTime() {
+  return DefaultHost().LocalTime();
+}
+
+void QtHost::Speaker(bool on) {
+  wave_.SetOn(on);
+  if (!on || sink_) return;
+  // The audio output opens on the first tone; without a device the beeper stays silent.
+  RunInGuiThread([this] {
+    if (sink_) return;
+    const QAudioDevice out = QMediaDevices::defaultAudioOutput();
+    if (out.isNull()) return;
+    QAudioFormat format;
+    format.setSampleRate(44100);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (!out.isFormatSupported(format)) return;
+    device_ = std::make_unique<BeeperDevice>(wave_);
+    device_->open(QIODevice::ReadOnly);
+    sink_ = std::make_unique<QAudioSink>(out, format);
+    sink_->start(device_.get());
+  });
+}
+
+std::string QtHost::HomeDir() {
+  const char* env = std::getenv("VALDOR_HOME");
+  std::string dir = (env && *env) ? env : QCoreApplication::applicationDirPath().toStdString();
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  return dir;
+}
+
+std::string QtHost::ProgramName() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}

@@ -1,0 +1,530 @@
+// The printer window: its panel, the lines drawn on the paper, the print job (a PDF where the
+// system has no printer), the status bits its buttons set, and the CPU pause on the paper.
+
+#include "printer/DovadaForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTest>
+#include <QToolButton>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "cpu/Cpu.h"
+#include "cpu/CpuThread.h"
+#include "host/ProfileFile.h"
+#include "printer/Dovada.h"
+#include "printer/PrinterFont.h"
+#include "support/MachineFixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The machine's print-line hand-over reaches the printer window, as in the program.
+class PrinterPanel : public HeadlessPanel {
+ public:
+  void RefreshPrinter() override { DovadaRefreshPrinter(); }
+};
+
+bool Ink(const QImage& image, int x, int y) {
+  return qGray(image.pixel(x, y)) < 128;
+}
+
+// Lets posted events (layout, geometry, the right-edge check) run.
+void Settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+// The smallest rectangle holding every ink pixel of r (null when r is blank).
+QRect InkBox(const QImage& image, QRect r) {
+  QRect box;
+  r &= image.rect();
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x)
+      if (Ink(image, x, y)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+QRect Cell(int code) {
+  return QRect(14 * (code % 16), 16 * (code / 16), 14, 16);
+}
+
+class DovadaFormTest : public MachineTest {
+ protected:
+  void SetUp() override {
+    MachineTest::SetUp();
+    SetPanel(&printerPanel);
+    SetPrinterHiddenHandler([this] { ++hidden; });
+  }
+  void TearDown() override {
+    if (TNutCPU::Exists()) TNutCPU::Stop();
+    DestroyPrinterWindow();
+    SetPrinterHiddenHandler(nullptr);
+    SetPdfResolution(720);
+    MachineTest::TearDown();
+  }
+  TDovadaForm* Show() {
+    ShowPrinter();
+    Settle();
+    return PrinterWindow();
+  }
+  // Sends the bytes of a line and its end byte through the printer device.
+  void Line(const std::string& bytes, uint8_t end = 0xE0) {
+    for (char c : bytes) PrintByte(static_cast<uint8_t>(c));
+    PrintByte(end);
+  }
+  const QImage& Paper() { return PrinterWindow()->Paper(); }
+  // The 14 × 16 cell of the paper at (x, y) shows the glyph of code.
+  bool ShowsGlyph(int x, int y, int code) {
+    return Paper().copy(x, y, 14, 16) == PrinterWindow()->FontImage().copy(Cell(code));
+  }
+  void Click(QToolButton* b, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(b, button, Qt::NoModifier, b->rect().center());
+  }
+  std::string Pdf() { return PdfOutputPath(); }
+
+  PrinterPanel printerPanel;
+  int hidden = 0;
+};
+
+TEST_F(DovadaFormTest, FontImageHoldsTheGlyphTable) {
+  const QImage font = DrawPrinterFont();
+  ASSERT_EQ(font.size(), QSize(224, 128));
+  EXPECT_EQ(InkBox(font, QRect(0, 6, 2, 2)).size(), QSize(2, 2));
+  for (int code = 0; code < 128; ++code)
+    for (int column = 0; column < 7; ++column)
+      for (int row = 0; row < 8; ++row) {
+        const QRect dot(Cell(code).x() + 2 * column, Cell(code).y() + 2 * row, 2, 2);
+        const QRect ink = InkBox(font, dot);
+        ASSERT_TRUE(ink.isNull() || ink == dot) << code << " " << column << " " << row;
+        ASSERT_EQ(!ink.isNull(), PrinterFontDot(code, column, row)) << code;
+      }
+}
+
+TEST_F(DovadaFormTest, WindowLayout) {
+  TDovadaForm* f = Show();
+  EXPECT_EQ(f->windowTitle(), "82143A Dovada Thermal Printer");
+  const Qt::WindowFlags flags = f->windowFlags();
+  EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+  EXPECT_EQ(f->size(), QSize(340, 549));
+  EXPECT_EQ(f->FrontPanel()->geometry(), QRect(0, 0, 340, 33));
+  EXPECT_EQ(f->PrinterImage()->size(), QSize(336, 512));
+  EXPECT_EQ(f->PrinterScrollBox()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  struct Case {
+    QToolButton* button;
+    int x, width;
+    const char *caption, *hint;
+    bool checkable, down;
+  } cases[] = {
+      {f->OnSpeedButton(), 2, 48, "On", "Turn printer on/off ...", true, true},
+      {f->ManSpeedButton(), 54, 40, "Man", "Manual mode ...", true, true},
+      {f->NormSpeedButton(), 98, 40, "Norm", "Normal mode ...", true, false},
+      {f->TraceSpeedButton(), 142, 40, "Trace", "Trace mode ...", true, false},
+      {f->PrinterSpeedButton(), 186, 48, "Printer", "Start/finish printing on the real printer ...",
+       true, false},
+      {f->PrintSpeedButton(), 238, 48, "Print", "Print the content of the buffer ...", false,
+       false},
+      {f->AdvanceSpeedButton(), 290, 48, "Adv", "Advance paper for one line ...", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    EXPECT_EQ(c.button->geometry(), QRect(c.x, 4, c.width, 25));
+    EXPECT_EQ(c.button->text(), c.caption);
+    EXPECT_EQ(c.button->toolTip(), c.hint);
+    EXPECT_EQ(c.button->isCheckable(), c.checkable);
+    EXPECT_EQ(c.button->isChecked(), c.down);
+  }
+}
+
+TEST_F(DovadaFormTest, FullPaperScrollsUpOneLine) {
+  Show();
+  for (int i = 0; i < 32; ++i) Line(std::string(1, static_cast<char>('!' + i)));
+  EXPECT_EQ(PrinterWindow()->PaperLine(), 512);
+  EXPECT_TRUE(ShowsGlyph(0, 0, '!'));
+  EXPECT_TRUE(ShowsGlyph(0, 496, '!' + 31));
+  Line("@");
+  EXPECT_EQ(PrinterWindow()->PaperLine(), 512);
+  EXPECT_TRUE(ShowsGlyph(0, 0, '!' + 1));
+  EXPECT_TRUE(ShowsGlyph(0, 480, '!' + 31));
+  EXPECT_TRUE(ShowsGlyph(0, 496, '@'));
+  // What the view shows is the paper, whenever it is painted.
+  EXPECT_EQ(PrinterWindow()->PrinterImage()->grab().toImage().convertToFormat(QImage::Format_RGB32),
+            Paper());
+}
+
+TEST_F(DovadaFormTest, ShrinkingTheWindowScrollsTheNextLineIntoTheNewBottom) {
+  TDovadaForm* f = Show();
+  for (int i = 0; i < 32; ++i) Line(std::string(1, static_cast<char>('A' + i % 26)));
+  f->resize(340, 549 - 112);
+  Settle();
+  ASSERT_EQ(Paper().height(), 400);
+  EXPECT_TRUE(ShowsGlyph(0, 384, 'A' + 24));
+  Line("#");
+  EXPECT_EQ(f->PaperLine(), 400);
+  EXPECT_TRUE(ShowsGlyph(0, 368, 'A' + 24));
+  EXPECT_TRUE(ShowsGlyph(0, 384, '#'));
+  EXPECT_TRUE(ShowsGlyph(0, 0, 'B'));
+}
+
+TEST_F(DovadaFormTest, DoubleWidthStretchesTheCellAcross) {
+  Show();
+  Line(
+      "\xD4"
+      "A");
+  const QImage& font = PrinterWindow()->FontImage();
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 40; ++x)
+      ASSERT_EQ(Ink(Paper(), x, y), x < 28 && Ink(font, Cell('A').x() + x / 2, Cell('A').y() + y))
+          << x << "," << y;
+  EXPECT_EQ(InkBox(Paper(), Paper().rect()), QRect(0, 0, 20, 14));
+}
+
+TEST_F(DovadaFormTest, DotColumnsDrawOneDotPerBit) {
+  Show();
+  Line(std::string("\xD2\x7F\x01\x00\x40", 5));
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 20; ++x) {
+      const bool bar = x < 2 && y < 14, top = x >= 2 && x < 4 && y < 2;
+      const bool bottom = x >= 6 && x < 8 && y >= 12 && y < 14;
+      ASSERT_EQ(Ink(Paper(), x, y), bar || top || bottom) << x << "," << y;
+    }
+}
+
+TEST_F(DovadaFormTest, LinesStartWhereTheDeviceLeavesThem) {
+  Show();
+  struct Case {
+    int count;
+    uint8_t end;
+    int firstInk;
+  } cases[] = {{24, 0xE8, 0}, {12, 0xE8, 168}, {12, 0xE0, 0}, {30, 0xE8, 0}, {1, 0xE8, 322}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.count);
+    const int y = PrinterWindow()->PaperLine();
+    Line(std::string(c.count, 'H'), c.end);
+    const QRect ink = InkBox(Paper(), QRect(0, y, 336, 16));
+    EXPECT_EQ(ink.left(), c.firstInk);
+    // Each H fills dot columns 0 and 4; the line cuts at the paper's edges.
+    EXPECT_EQ(ink.right(), std::min(c.firstInk + 14 * (c.count - 1) + 9, 335 - 4));
+  }
+  // Skips move by whole cells, at the line's current width.
+  const int y = PrinterWindow()->PaperLine();
+  Line("\xA2H\xD4\xA1H\xBBH");
+  EXPECT_EQ(InkBox(Paper(), QRect(0, y, 42, 16)).left(), 28);
+  EXPECT_TRUE(Paper().copy(28, y, 14, 16) == PrinterWindow()->FontImage().copy(Cell('H')));
+  EXPECT_EQ(InkBox(Paper(), QRect(42, y, 56, 16)).left(), 70);
+  EXPECT_EQ(InkBox(Paper(), QRect(98, y, 40, 16)).left(), 104);
+}
+
+TEST_F(DovadaFormTest, ButtonsSetTheStatusBitsAndOnClearsThePaper) {
+  TDovadaForm* f = Show();
+  Line("HELLO");
+  const auto press = [](QToolButton* b, Qt::MouseButton m) {
+    QTest::mousePress(b, m, {}, QPoint(5, 5));
+  };
+  const auto release = [](QToolButton* b, Qt::MouseButton m) {
+    QTest::mouseRelease(b, m, {}, QPoint(5, 5));
+  };
+  struct Case {
+    const char* action;
+    std::function<void()> act;
+    uint32_t status;
+    int on, paperLine;
+  } cases[] = {
+      {"shown", [] {}, 0x0300, 1, 16},
+      {"Norm", [&] { Click(f->NormSpeedButton()); }, 0x4300, 1, 16},
+      {"Trace", [&] { Click(f->TraceSpeedButton()); }, 0x8300, 1, 16},
+      {"Print down", [&] { press(f->PrintSpeedButton(), Qt::LeftButton); }, 0xA300, 1, 16},
+      {"Print up", [&] { release(f->PrintSpeedButton(), Qt::LeftButton); }, 0x8300, 1, 16},
+      {"Adv down", [&] { press(f->AdvanceSpeedButton(), Qt::RightButton); }, 0x9300, 1, 16},
+      {"Adv up", [&] { release(f->AdvanceSpeedButton(), Qt::RightButton); }, 0x8300, 1, 16},
+      {"On up: reset, the switch stays at Trace", [&] { Click(f->OnSpeedButton()); }, 0x8300, 0,
+       16},
+      {"Man", [&] { Click(f->ManSpeedButton()); }, 0x0300, 0, 16},
+      {"On down: a clean paper", [&] { Click(f->OnSpeedButton()); }, 0x0300, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    c.act();
+    EXPECT_EQ(PrinterStatus.load(), c.status);
+    EXPECT_EQ(PrinterOn.load(), c.on);
+    EXPECT_EQ(f->PaperLine(), c.paperLine);
+    EXPECT_EQ(InkBox(Paper(), Paper().rect()).isNull(), c.paperLine == 0);
+  }
+}
+
+TEST_F(DovadaFormTest, HidingClearsPrinterOnAndTellsTheMainWindow) {
+  QWidget mainWindow;
+  SetPrinterMainWindow(&mainWindow);
+  struct Case {
+    const char* how;
+    std::function<void()> hide;
+  } cases[] = {
+      {"Esc", [] { QTest::keyClick(PrinterWindow(), Qt::Key_Escape); }},
+      {"close box", [] { PrinterWindow()->close(); }},
+      {"HidePrinter", [] { HidePrinter(); }},
+  };
+  int expected = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    Show();
+    ASSERT_TRUE(PrinterWindow()->isVisible());
+    ASSERT_EQ(PrinterOn.load(), 1);
+    c.hide();
+    EXPECT_FALSE(PrinterWindow()->isVisible());
+    EXPECT_EQ(PrinterOn.load(), 0);
+    EXPECT_EQ(hidden, ++expected);
+  }
+  // Other keys do nothing.
+  Show();
+  QTest::keyClick(PrinterWindow(), Qt::Key_A);
+  EXPECT_TRUE(PrinterWindow()->isVisible());
+  SetPrinterMainWindow(nullptr);
+}
+
+TEST_F(DovadaFormTest, WithoutTheWindowTheLineIsOnlyCleared) {
+  Line("HELLO");
+  EXPECT_FALSE(PrinterWindowExists());
+  EXPECT_TRUE(PrintLine().empty());
+  EXPECT_EQ(SpaceLeft, 336);
+}
+
+TEST_F(DovadaFormTest, PlacementComesFromAndGoesToTheConfiguration) {
+  EXPECT_TRUE(SavePrinterPlacement());  // no window yet: nothing is written
+  EXPECT_FALSE(std::filesystem::exists(home + "VALDOR.Ini"));
+  WriteHomeFile("VALDOR.Ini", "[Dovada]\nLeft=40\nTop=30\nWidth=300\n");
+  TDovadaForm* f = Show();
+  EXPECT_EQ(f->pos(), QPoint(40, 30));
+  EXPECT_EQ(f->size(), QSize(300, TDovadaForm::kDesignHeight));
+  f->move(70, 20);
+  Settle();
+  ASSERT_TRUE(SavePrinterPlacement());
+  const ProfileFile ini(home + "VALDOR.Ini");
+  EXPECT_EQ(ini.ReadInteger("Dovada", "Left", -1), 70);
+  EXPECT_EQ(ini.ReadInteger("Dovada", "Top", -1), 20);
+  EXPECT_EQ(ini.ReadInteger("Dovada", "Width", -1), 300);
+  EXPECT_EQ(ini.ReadInteger("Dovada", "Height", -1), TDovadaForm::kDesignHeight);
+  // A configuration that cannot be written.
+  std::filesystem::remove(home + "VALDOR.Ini");
+  std::filesystem::create_directory(home + "VALDOR.Ini");
+  EXPECT_FALSE(SavePrinterPlacement());
+}
+
+TEST_F(DovadaFormTest, ResizingKeepsTheRightEdge) {
+  TDovadaForm* f = Show();
+  f->move(100, 50);
+  Settle();
+  const int right = f->geometry().x() + f->width();
+  for (int width : {300, 380, 340}) {
+    f->resize(width, 500);
+    Settle();
+    EXPECT_EQ(f->geometry().x() + f->width(), right) << width;
+    EXPECT_EQ(f->width(), width);
+  }
+}
+
+// ----- The print job, on a PDF where the system has no printer -----
+
+class DovadaPrintTest : public DovadaFormTest {
+ protected:
+  void SetUp() override {
+    DovadaFormTest::SetUp();
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "a system printer exists";
+  }
+  // Renders a corner of the PDF's first page at dpi (null without pdftoppm). The renderer
+  // smooths images that it scales by less than 4, so tests render at 4 times the resolution.
+  QImage Render(int dpi) {
+    const QString tool = QStandardPaths::findExecutable("pdftoppm");
+    if (tool.isEmpty()) return {};
+    const QString out = QString::fromStdString(home + "page");
+    QProcess p;
+    p.start(tool, {"-r", QString::number(dpi), "-gray", "-f", "1", "-l", "1", "-x", "0", "-y", "0",
+                   "-W", "3200", "-H", "1200", QString::fromStdString(Pdf()), out});
+    p.waitForFinished(30000);
+    return QImage(out + "-1.pgm");
+  }
+  int Pages() {
+    const QString pdf = QString::fromStdString(ReadFile(Pdf()));
+    return static_cast<int>(pdf.count(QRegularExpression("/Type\\s*/Page[^s]")));
+  }
+};
+
+TEST_F(DovadaPrintTest, PdfHoldsThePaperScaledByItsResolution) {
+  for (int dpi : {720, 360}) {
+    SCOPED_TRACE(dpi);
+    SetPdfResolution(dpi);
+    TDovadaForm* f = Show();
+    Click(f->PrinterSpeedButton());
+    ASSERT_TRUE(f->PrintJobOpen());
+    Line("Hello \xD5world");
+    Line("\xD2\x7F\x41\x7F\xA1\xD0Sum=12.5;gjpqy", 0xE8);
+    Line(
+        "\xD4"
+        "A");
+    host.messages.clear();
+    Click(f->PrinterSpeedButton());
+    EXPECT_FALSE(f->PrintJobOpen());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find(home + "Dovada Printer Output.pdf"), std::string::npos);
+    ASSERT_EQ(ReadFile(Pdf()).substr(0, 5), "%PDF-");
+    const QImage page = Render(4 * dpi);
+    if (page.isNull()) continue;  // without pdftoppm the file's existence must do
+    // At 720 dpi the page holds the paper's pixels one to one; at 360 every length doubles.
+    const int scale = 4 * 720 / dpi;
+    const QRect paperInk = InkBox(Paper(), Paper().rect());
+    const QRect pageInk = InkBox(page, page.rect());
+    // The renderer may round an image's far edges up by a pixel.
+    EXPECT_NEAR(pageInk.width(), paperInk.width() * scale, 1);
+    EXPECT_NEAR(pageInk.height(), paperInk.height() * scale, 1);
+    // Every paper pixel of the printed lines and the one below, compared with the middle of
+    // its block on the page.
+    const QPoint margin = pageInk.topLeft() - paperInk.topLeft() * scale;
+    int wrong = 0;
+    for (int y = 0; y < 4 * 16; ++y)
+      for (int x = 0; x < Paper().width(); ++x)
+        wrong += Ink(Paper(), x, y) !=
+                 Ink(page, margin.x() + x * scale + scale / 2, margin.y() + y * scale + scale / 2);
+    EXPECT_EQ(wrong, 0);
+    std::filesystem::remove(Pdf());
+  }
+}
+
+TEST_F(DovadaPrintTest, NewPageWhenTheNextLineDoesNotFit) {
+  // At 1440 dpi a line is 8 printer pixels, and an A4 or Letter page with its margins of 10
+  // points holds a whole number of lines: the last one ends exactly at the bottom.
+  SetPdfResolution(1440);
+  QPrinter reference(QPrinter::HighResolution);
+  reference.setOutputFormat(QPrinter::PdfFormat);
+  reference.setResolution(1440);
+  ASSERT_EQ(reference.height() % 8, 0);
+  const int linesPerPage = reference.height() / 8;
+  for (int lines : {linesPerPage, linesPerPage + 1}) {
+    TDovadaForm* f = Show();
+    Click(f->PrinterSpeedButton());
+    for (int i = 0; i < lines; ++i) Line("X");
+    EXPECT_EQ(f->PageLine(), lines == linesPerPage ? 8 * lines : 8);
+    Click(f->PrinterSpeedButton());
+    EXPECT_EQ(Pages(), lines == linesPerPage ? 1 : 2) << lines;
+  }
+}
+
+TEST_F(DovadaPrintTest, AbortDiscardsTheJobAndEndingAtExitPrintsIt) {
+  struct Case {
+    const char* how;
+    std::function<void()> finish;
+    bool written;
+  } cases[] = {
+      {"ShowPrinter aborts", [] { ShowPrinter(); }, false},
+      {"On aborts", [] { PrinterWindow()->OnSpeedButtonClick(); }, false},
+      {"HidePrinter aborts", [] { HidePrinter(); }, false},
+      {"program end prints", [] { EndOpenPrintJob(); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    TDovadaForm* f = Show();
+    Click(f->PrinterSpeedButton());
+    Line("ABC");
+    host.messages.clear();
+    c.finish();
+    EXPECT_FALSE(f->PrintJobOpen());
+    EXPECT_FALSE(f->PrinterSpeedButton()->isChecked());
+    EXPECT_EQ(std::filesystem::exists(Pdf()), c.written);
+    EXPECT_EQ(host.messages.size(), c.written ? 1u : 0u);
+    std::filesystem::remove(Pdf());
+    // Asking to end a job that is not open does nothing.
+    f->PrinterSpeedButtonClick();
+    EXPECT_FALSE(std::filesystem::exists(Pdf()));
+  }
+}
+
+// ----- The CPU pause while a mouse button holds the paper -----
+
+class DovadaPauseTest : public DovadaFormTest {
+ protected:
+  uint32_t Cycles() {
+    uint32_t c = 0;
+    TNutCPU::RunHalted([&] { c = Cpu.CycleCount; });
+    return c;
+  }
+  bool Runs() {
+    const uint32_t start = Cycles();
+    for (auto end = std::chrono::steady_clock::now() + 5s;
+         std::chrono::steady_clock::now() < end;) {
+      host.ProcessMessages();
+      if (Cycles() > start) return true;
+      std::this_thread::sleep_for(1ms);
+    }
+    return false;
+  }
+  bool StandsStill() {
+    const uint32_t start = Cycles();
+    std::this_thread::sleep_for(30ms);
+    return Cycles() == start;
+  }
+};
+
+TEST_F(DovadaPauseTest, HoldingTheMouseOnThePaperPausesTheCpu) {
+  TDovadaForm* f = Show();
+  QWidget* paper = f->PrinterImage();
+  // Without a CPU thread there is nothing to pause, and nothing breaks.
+  QTest::mousePress(paper, Qt::LeftButton, {}, QPoint(20, 20));
+  QTest::mouseRelease(paper, Qt::LeftButton, {}, QPoint(20, 20));
+
+  host.SetFakeTicks(std::nullopt);
+  host.BecomeGuiThread();
+  Cpu.Running = 1;
+  LoadWords(0, {0x003});  // a loop on itself
+  TNutCPU::Create();
+  ASSERT_TRUE(Runs());
+  QTest::mousePress(paper, Qt::LeftButton, {}, QPoint(20, 20));
+  EXPECT_TRUE(StandsStill());
+  // A second button held and let go keeps the pause.
+  QTest::mousePress(paper, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+  QTest::mouseRelease(paper, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+  EXPECT_TRUE(StandsStill());
+  QTest::mouseRelease(paper, Qt::LeftButton, {}, QPoint(20, 20));
+  EXPECT_TRUE(Runs());
+  // Hiding the window while the paper is held lets the CPU go.
+  QTest::mousePress(paper, Qt::LeftButton, {}, QPoint(20, 20));
+  EXPECT_TRUE(StandsStill());
+  HidePrinter();
+  EXPECT_TRUE(Runs());
+}
+
+// ----- MulDiv -----
+
+TEST(MulDivTest, RoundsToTheNearestInteger) {
+  struct Case {
+    int a, b, c, expected;
+  } cases[] = {
+      {16, 720, 720, 16},
+      {16, 720, 360, 32},
+      {2, 720, 300, 5},
+      {2, 720, 600, 2},
+      {1, 720, 1440, 1},
+      {-1, 720, 1440, -1},
+      {-84, 720, 600, -101},
+      {84, -720, -600, 101},
+      {5, 7, 0, -1},
+      {1 << 30, 8, 2, -1},
+      {1 << 30, 1 << 30, 1 << 30, 1 << 30},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " " << c.b << " " << c.c;
+}
+
+}  // namespace
