@@ -38,7 +38,7 @@ run: build
 	@cd $(BUILD) && ./VALDOR
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-tsan
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-tsan $(BUILD)-asan $(BUILD)-fuzz
 
 .PHONY: test-asan fuzz-build fuzz fuzz-smoke
 
