@@ -9,6 +9,11 @@
 extern const char* const FieldName[8];
 extern const char* const RegisterName[16];
 extern const char* const ArithOpName[32];
+// Class-0 columns 6, 8 and 12, one instruction per row; nullptr where the word has no name
+// (LDI, row 4 of column 12, takes an operand and is handled on its own).
+extern const char* const Class0Column6[16];
+extern const char* const Class0Column8[16];
+extern const char* const Class0Column12[16];
 
 // Disassembles the word(s) at address into text and advances address past every word read.
 void Disassemble(int32_t& address, std::string& text);

@@ -17,6 +17,16 @@ const char* const ArithOpName[32] = {"A=0",    "B=0",   "C=0",   "ABEX",  "B=A",
                                      "C=-C-1", "?B<>0", "?C<>0", "?A<C",  "?A<B",  "?A<>0", "?A<>C",
                                      "ASR",    "BSR",   "CSR",   "ASL"};
 
+const char* const Class0Column6[16] = {nullptr, "G=C",  "C=G",   "CGEX", nullptr, "M=C",
+                                       "C=M",   "CMEX", nullptr, "F=SB", "SB=F",  "FEXSB",
+                                       nullptr, "ST=C", "C=ST",  "CSTEX"};
+const char* const Class0Column8[16] = {"SPOPND", "POWOFF", "SELP",   "SELQ",   "?P=Q",   "?LLD",
+                                       "CLRABC", "GOTOC",  "C=KEYS", "SETHEX", "SETDEC", "DISOFF",
+                                       "DISTOG", "RTNC",   "RTNNC",  "RTN"};
+const char* const Class0Column12[16] = {"ROMBLK", "N=C",   "C=N",    "CNEX",   nullptr,  "STK=C",
+                                        "C=STK",  "WPTOG", "GOKEYS", "DADD=C", "CLREGS", "DATA=C",
+                                        "CXISA",  "C=C!A", "C=C&A",  "PFAD=C"};
+
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
@@ -74,19 +84,9 @@ uint16_t FetchAt(int32_t address) {
   return FetchRom(static_cast<uint32_t>(address) & 0xFFFF);
 }
 
-// Class-0 columns that name one instruction per row; nullptr where the word has no name.
-// Column 0 rows 8..15 (HPIL=C) and column 12 row 4 (LDI) are handled on their own.
+// Column 0 rows 0..7; rows 8..15 (HPIL=C) are handled on their own.
 const char* const kColumn0[8] = {"NOP",    "WMLDL",  nullptr,  nullptr,
                                  "ENROM0", "ENROM2", "ENROM1", "ENROM3"};
-const char* const kColumn6[16] = {nullptr, "G=C",  "C=G",   "CGEX", nullptr, "M=C",
-                                  "C=M",   "CMEX", nullptr, "F=SB", "SB=F",  "FEXSB",
-                                  nullptr, "ST=C", "C=ST",  "CSTEX"};
-const char* const kColumn8[16] = {"SPOPND", "POWOFF", "SELP",   "SELQ",   "?P=Q",   "?LLD",
-                                  "CLRABC", "GOTOC",  "C=KEYS", "SETHEX", "SETDEC", "DISOFF",
-                                  "DISTOG", "RTNC",   "RTNNC",  "RTN"};
-const char* const kColumn12[16] = {"ROMBLK", "N=C",   "C=N",    "CNEX",   nullptr,  "STK=C",
-                                   "C=STK",  "WPTOG", "GOKEYS", "DADD=C", "CLREGS", "DATA=C",
-                                   "CXISA",  "C=C!A", "C=C&A",  "PFAD=C"};
 
 // Columns whose rows 0..14 carry a digit: the family's text, and the name row 15 has instead.
 struct DigitColumn {
@@ -131,10 +131,10 @@ void Class0(uint16_t word, int32_t& address, TextWriter& t) {
       t.Decimal(row);
       break;
     case 6:
-      PutName(t, kColumn6[row]);
+      PutName(t, Class0Column6[row]);
       break;
     case 8:
-      PutName(t, kColumn8[row]);
+      PutName(t, Class0Column8[row]);
       break;
     case 9:
       t.Put("SELPF ");
@@ -155,7 +155,7 @@ void Class0(uint16_t word, int32_t& address, TextWriter& t) {
         t.Put("LDI ");
         t.Hex(value, 3);
       } else {
-        PutName(t, kColumn12[row]);
+        PutName(t, Class0Column12[row]);
       }
       break;
     default:  // column 13

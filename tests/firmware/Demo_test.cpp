@@ -19,6 +19,7 @@
 #include "memory/Rom.h"
 #include "printer/Dovada.h"
 #include "support/MachineFixture.h"
+#include "support/RunnerFixture.h"
 
 namespace {
 
@@ -27,48 +28,27 @@ std::string DemoRom() {
   return rom ? rom : "demo.rom";
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 const std::string kGreeting = " VALDOR DEMO\n    USER                  PRGM ALPHA\n";
 const std::string kNoAnnunciators(36, ' ');
 
 // ----- Through valdor-run ---------------------------------------------------------------
 
-class DemoRunTest : public ::testing::Test {
+class DemoRunTest : public RunnerFixture {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/valdor-demo-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    home_ = std::string(tmpl) + "/";
-    const char* tools = std::getenv("VALDOR_TOOLS_DIR");
-    runner_ = std::string(tools ? tools : "tools") + "/valdor-run";
-    ASSERT_TRUE(std::filesystem::exists(runner_)) << runner_;
+    RunnerFixture::SetUp();
     ASSERT_TRUE(std::filesystem::exists(DemoRom())) << DemoRom();
     std::filesystem::copy_file(DemoRom(), home_ + "demo.rom");
     std::ofstream(home_ + "VALDOR.Ini") << "[ROM]\nModules=1\nModule1=0 demo.rom\n";
   }
-  void TearDown() override { std::filesystem::remove_all(home_); }
 
   // Runs valdor-run with the arguments; returns its standard output, and fails the test on an
   // exit status other than 0.
   std::string Run(const std::string& args) {
-    const std::string cmd = runner_ + " --home " + home_ + " " + args + " 2>" + home_ + "err.txt";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    std::string text;
-    char buf[256];
-    while (pipe && fgets(buf, sizeof buf, pipe)) text += buf;
-    const int status = pipe ? pclose(pipe) : -1;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << args << ": " << Slurp(home_ + "err.txt");
-    return text;
+    std::string out;
+    EXPECT_EQ(RunTool(args, &out), 0) << args << ": " << Errors();
+    return out;
   }
-
-  std::string home_, runner_;
 };
 
 TEST_F(DemoRunTest, GreetsWithAnnunciatorsAfterPowerOn) {

@@ -12,27 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "support/RunnerFixture.h"
+
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class RunnerTest : public ::testing::Test {
+class RunnerTest : public RunnerFixture {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/valdor-run-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    home_ = std::string(tmpl) + "/";
-    const char* tools = std::getenv("VALDOR_TOOLS_DIR");
-    runner_ = std::string(tools ? tools : "tools") + "/valdor-run";
-    ASSERT_TRUE(std::filesystem::exists(runner_)) << runner_;
-  }
-  void TearDown() override { std::filesystem::remove_all(home_); }
-
   // Writes words from address 0 as a one-page image (2 bytes a word) and a configuration that
   // loads it at page 0.
   void Firmware(const std::vector<uint16_t>& words) {
@@ -45,20 +30,7 @@ class RunnerTest : public ::testing::Test {
     std::ofstream(home_ + "VALDOR.Ini") << "[ROM]\nModules=1\nModule1=0 fw.rom\n";
   }
 
-  // Runs valdor-run with the arguments; returns its exit status, standard output in out.
-  int Run(const std::string& args, std::string* out = nullptr) {
-    const std::string cmd = runner_ + " --home " + home_ + " " + args + " 2>" + home_ + "err.txt";
-    FILE* pipe = popen(cmd.c_str(), "r");
-    std::string text;
-    char buf[256];
-    while (pipe && fgets(buf, sizeof buf, pipe)) text += buf;
-    const int status = pipe ? pclose(pipe) : -1;
-    if (out) *out = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string Errors() { return Slurp(home_ + "err.txt"); }
-
-  std::string home_, runner_;
+  int Run(const std::string& args, std::string* out = nullptr) { return RunTool(args, out); }
 };
 
 // LDI 010, DADD=C (an absent register), LDI 0FD, PFAD=C, then "HELLO" into the character

@@ -36,18 +36,6 @@ struct Mnemonic {
   uint16_t bits;  // the word, or what the operands are added to
 };
 
-// Class-0 columns with one instruction per row; nullptr where the disassembler has no name
-// (LDI in column 12 takes an operand and is listed on its own).
-const char* const kColumn6[16] = {nullptr, "G=C",  "C=G",   "CGEX", nullptr, "M=C",
-                                  "C=M",   "CMEX", nullptr, "F=SB", "SB=F",  "FEXSB",
-                                  nullptr, "ST=C", "C=ST",  "CSTEX"};
-const char* const kColumn8[16] = {"SPOPND", "POWOFF", "SELP",   "SELQ",   "?P=Q",   "?LLD",
-                                  "CLRABC", "GOTOC",  "C=KEYS", "SETHEX", "SETDEC", "DISOFF",
-                                  "DISTOG", "RTNC",   "RTNNC",  "RTN"};
-const char* const kColumn12[16] = {"ROMBLK", "N=C",   "C=N",    "CNEX",   nullptr,  "STK=C",
-                                   "C=STK",  "WPTOG", "GOKEYS", "DADD=C", "CLREGS", "DATA=C",
-                                   "CXISA",  "C=C!A", "C=C&A",  "PFAD=C"};
-
 struct Named {
   const char* name;
   uint16_t bits;
@@ -68,9 +56,11 @@ const std::unordered_map<std::string, Mnemonic>& CpuMnemonics() {
       t[ArithOpName[k]] = {Kind::Field, static_cast<uint16_t>(k << 5 | 2)};
     for (int row = 0; row < 16; ++row) {
       const uint16_t base = static_cast<uint16_t>(row << 6);
-      if (kColumn6[row]) t[kColumn6[row]] = {Kind::Fixed, static_cast<uint16_t>(base | 0x18)};
-      t[kColumn8[row]] = {Kind::Fixed, static_cast<uint16_t>(base | 0x20)};
-      if (kColumn12[row]) t[kColumn12[row]] = {Kind::Fixed, static_cast<uint16_t>(base | 0x30)};
+      if (Class0Column6[row])
+        t[Class0Column6[row]] = {Kind::Fixed, static_cast<uint16_t>(base | 0x18)};
+      t[Class0Column8[row]] = {Kind::Fixed, static_cast<uint16_t>(base | 0x20)};
+      if (Class0Column12[row])
+        t[Class0Column12[row]] = {Kind::Fixed, static_cast<uint16_t>(base | 0x30)};
     }
     for (const Named& n : kSingles) t[n.name] = {Kind::Fixed, n.bits};
     for (const Named& n : kDigitFamilies) t[n.name] = {Kind::Digit, n.bits};
