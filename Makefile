@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-tsan bench run clean
+.PHONY: all deps configure build test test-tsan bench run clean install package
 
 all: build
 
@@ -34,8 +34,23 @@ bench: configure
 	@cmake --build $(BUILD)-bench -j $(JOBS) --target valdor_bench
 	@$(BUILD)-bench/bench/valdor_bench
 
-run: build
+# Builds only what it starts: the program and the demonstration firmware.
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target VALDOR demo_rom
 	@cd $(BUILD) && ./VALDOR
+
+# Installs the programs, the demo firmware, the menu entry and the icon under PREFIX; builds
+# only what is installed.
+PREFIX ?= /usr/local
+INSTALLED = VALDOR valdor-run nutasm demo_rom valdor_icons
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED)
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the same files (under /usr), in $(BUILD)/.
+package: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED)
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-tsan $(BUILD)-asan $(BUILD)-fuzz

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QToolButton>
+#include <cstdio>
+#include <cstring>
 
+#include "app/MissingRom.h"
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
@@ -13,10 +16,49 @@
 #include "printer/DovadaForm.h"
 #include "timer/Zudaroz.h"
 
+namespace {
+
+constexpr const char* kHelp =
+    "usage: VALDOR [/P] [/D] [/A] [/T] [--help] [--version]\n"
+    "An HP-41C/CV/CX emulator that runs the calculator's own firmware.\n"
+    "  /P  open the printer window at start\n"
+    "  /D  start halted in the microcode debugger\n"
+    "  /A  animate the debugger when it opens\n"
+    "  /T  write the trace log VALDOR.LOG from the start\n"
+    "  (each switch also with '-', in any case)\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "Files (VALDOR.Ini, VALDOR.RAM, VALDOR.LOG, Entries.A) live in $VALDOR_HOME if set, else\n"
+    "beside the program when VALDOR.Ini is there, else in $XDG_DATA_HOME/valdor\n"
+    "(~/.local/share/valdor), which the first start creates.\n";
+
+// --help and --version answer on the terminal without opening a window; true if one was given.
+bool AnswerOnTerminal(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kHelp, stdout);
+      return true;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("VALDOR %s\n", VALDOR_VERSION);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (AnswerOnTerminal(argc, argv)) return 0;
   QApplication app(argc, argv);
+  QApplication::setApplicationVersion(VALDOR_VERSION);
   QtHost host;
   SetHost(&host);
+  std::string homeError;
+  if (!PrepareHome(host.Home(), host.ProgramName(),
+                   QCoreApplication::applicationDirPath().toStdString(), homeError))
+    host.MessageBox("VALDOR", homeError);
 
   // Program initialisation: the timer thread polls from now on; the symbols are read once.
   ZIrizuvaRezeze::Start();
@@ -28,6 +70,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) ApplySwitch(argv[i]);
 
   StartUp();
+  if (const std::string missing = NoRomMessage(); !missing.empty())
+    host.MessageBox("VALDOR", missing);
   // Turbo from the configuration runs at the normal priority until the switch is used.
   form.TurboSpeedButton()->setChecked(Turbo);
   // "/P": the printer button goes down as the window is first shown.

@@ -16,6 +16,7 @@
 
 bool printerSwitch = false;
 bool IsNT = false;
+std::vector<std::string> LoadedImages;
 
 void ResetMachineSettings() {
   ZeroCpuState();
@@ -121,6 +122,7 @@ void ReadRamRanges(const ProfileFile& ini) {
 }
 
 void LoadModules(const ProfileFile& ini) {
+  LoadedImages.clear();
   const int32_t count = ini.ReadInteger("ROM", "Modules", 0);
   for (const int64_t i : EntryNumbers(ini, "ROM", count)) {
     const std::string value = ini.ReadString("ROM", "Module" + std::to_string(i), "");
@@ -128,7 +130,8 @@ void LoadModules(const ProfileFile& ini) {
     std::string bad;
     switch (ParseModuleEntry(value, entry, bad)) {
       case EntryParse::Ok:
-        LoadModuleImage(entry.start, ModulePath(entry.file), entry.span);
+        if (LoadModuleImage(entry.start, ModulePath(entry.file), entry.span))
+          LoadedImages.push_back(ModulePath(entry.file));
         break;
       case EntryParse::BadNumber:
         ReportBadInteger(bad);

@@ -16,6 +16,8 @@ void InitMachine();
 extern bool printerSwitch;
 // The platform family flag; decides the default of "Sound".
 extern bool IsNT;
+// The module image files the last start-up loaded without a fault, in configuration order.
+extern std::vector<std::string> LoadedImages;
 
 // Applies one command-line argument ("/A", "/D", "/P", "/T", also with "-", any case);
 // returns false for an argument that is no switch (it is ignored).

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "display/Lcd.h"
+#include "host/HomeFolder.h"
 #include "printer/Dovada.h"
 
 void HeadlessHost::MessageBox(const std::string& caption, const std::string& text) {
@@ -61,13 +62,13 @@ LocalDateTime HeadlessHost::LocalTime() {
 }
 
 std::string HeadlessHost::HomeDir() {
-  std::string dir = homeDir;
-  if (dir.empty()) {
-    const char* env = std::getenv("VALDOR_HOME");
-    dir = (env && *env) ? env : ExecutableDir();
-  }
-  if (!dir.empty() && dir.back() != '/') dir += '/';
-  return dir;
+  return Home().dir;
+}
+
+HomeChoice HeadlessHost::Home() {
+  if (homeDir.empty())
+    return ChooseHome(std::getenv("VALDOR_HOME"), ExecutableDir(), programName, XdgDataHome());
+  return {homeDir.back() == '/' ? homeDir : homeDir + '/'};
 }
 
 std::string ExecutableDir() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "display/Lcd.h"
+#include "host/HomeFolder.h"
 #include "host/Host.h"
 #include "host/Panel.h"
 
@@ -29,6 +30,8 @@ class HeadlessHost : public Host {
   LocalDateTime LocalTime() override;
   void Speaker(bool on) override { speakerOn = on; }
   std::string HomeDir() override;
+  // homeDir when set, else the folder ChooseHome picks.
+  HomeChoice Home();
   std::string ProgramName() override { return programName; }
 
   // A fixed tick counter (tests); nullopt uses the monotonic clock.
@@ -39,7 +42,7 @@ class HeadlessHost : public Host {
   void AdvanceFakeTicks(uint32_t ms) { fakeTicks_ += ms; }
   void SetFakeTime(std::optional<LocalDateTime> t) { fakeTime_ = t; }
 
-  std::string homeDir;  // empty: VALDOR_HOME, else the executable's folder
+  std::string homeDir;  // empty: chosen by ChooseHomeDir
   std::string programName = "VALDOR";
   bool echoMessages = false;  // also print messages on standard error
   std::vector<std::string> messages;

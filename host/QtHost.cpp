@@ -8,10 +8,12 @@
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QThread>
 #include <cstdlib>
 
 #include "host/Headless.h"
+#include "host/HomeFolder.h"
 
 qint64 BeeperDevice::readData(char* data, qint64 maxSize) {
   const int n = static_cast<int>(maxSize / 2);
@@ -74,10 +76,14 @@ void QtHost::Speaker(bool on) {
 }
 
 std::string QtHost::HomeDir() {
-  const char* env = std::getenv("VALDOR_HOME");
-  std::string dir = (env && *env) ? env : QCoreApplication::applicationDirPath().toStdString();
-  if (!dir.empty() && dir.back() != '/') dir += '/';
-  return dir;
+  return Home().dir;
+}
+
+HomeChoice QtHost::Home() {
+  return ChooseHome(
+      std::getenv("VALDOR_HOME"), QCoreApplication::applicationDirPath().toStdString(),
+      ProgramName(),
+      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString());
 }
 
 std::string QtHost::ProgramName() {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "host/Beeper.h"
+#include "host/HomeFolder.h"
 #include "host/Host.h"
 
 class QAudioSink;
@@ -34,6 +35,9 @@ class QtHost : public Host {
   LocalDateTime LocalTime() override;
   void Speaker(bool on) override;
   std::string HomeDir() override;
+  // VALDOR_HOME, else the program's folder when it holds the configuration, else the per-user
+  // data folder.
+  HomeChoice Home();
   std::string ProgramName() override;
 
  private:

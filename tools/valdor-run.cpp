@@ -28,7 +28,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: valdor-run [--home DIR] [--steps N] [--trace] [--keys \"K K ...\"] [--hold N]\n"
     "                  [--display] [--paper FILE] [--printer-on] [--no-save]\n"
-    "  --home DIR    folder of VALDOR.Ini, VALDOR.RAM, Entries.A and VALDOR.LOG\n"
+    "  --home DIR    folder of VALDOR.Ini, VALDOR.RAM, Entries.A and VALDOR.LOG (default:\n"
+    "                $VALDOR_HOME, else the program's folder if VALDOR.Ini is there, else\n"
+    "                $XDG_DATA_HOME/valdor or ~/.local/share/valdor, made on first use)\n"
     "  --steps N     stop after N executed instructions\n"
     "  --trace       write VALDOR.LOG from the first instruction on\n"
     "  --keys LIST   faceplate keys to press in turn: numbers (1..84) or names\n"
@@ -209,6 +211,8 @@ int main(int argc, char** argv) {
   HeadlessPanel& panel = DefaultPanel();
   host.homeDir = options->home;
   host.echoMessages = true;
+  if (std::string homeError; !PrepareHome(host.Home(), host.programName, ExecutableDir(), homeError))
+    return Fail(homeError);
 
   LoadSymbols();
   if (options->trace) OpenTrace();

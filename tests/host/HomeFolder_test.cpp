@@ -1,0 +1,155 @@
+// The home folder: which one is chosen, what a first start writes there, and the message when
+// no ROM image could be loaded.
+
+#include "host/HomeFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/MissingRom.h"
+#include "app/StartUp.h"
+#include "support/MachineFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class HomeFolderTest : public MachineTest {
+ protected:
+  void Touch(const std::string& path, const std::string& bytes = "") {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+};
+
+TEST_F(HomeFolderTest, ChoosesVariableThenPortableFolderThenPerUserFolder) {
+  const std::string withIni = home + "portable", withoutIni = home + "bare";
+  Touch(withIni + "/VALDOR.Ini");
+  fs::create_directories(withoutIni);
+  Touch(home + "other/VALDOR.Ini");  // another program's name is not ours
+  const struct {
+    const char* variable;
+    std::string exeDir, program, dir;
+    bool perUser;
+  } cases[] = {
+      {"/srv/calc", withIni, "VALDOR", "/srv/calc/", false},
+      {"/srv/calc/", withoutIni, "VALDOR", "/srv/calc/", false},
+      {"", withIni, "VALDOR", withIni + "/", false},  // empty counts as unset
+      {nullptr, withIni + "/", "VALDOR", withIni + "/", false},
+      {nullptr, withoutIni, "VALDOR", "/data/valdor/", true},
+      {nullptr, home + "other", "CALC", "/data/valdor/", true},
+      {nullptr, "", "VALDOR", "/data/valdor/", true},
+  };
+  for (const auto& c : cases) {
+    const HomeChoice got = ChooseHome(c.variable, c.exeDir, c.program, "/data");
+    EXPECT_EQ(got.dir, c.dir) << c.exeDir;
+    EXPECT_EQ(got.perUser, c.perUser) << c.exeDir;
+  }
+}
+
+TEST_F(HomeFolderTest, PerUserDataFolderFollowsXdgRule) {
+  const char* savedXdg = std::getenv("XDG_DATA_HOME");
+  const char* savedHome = std::getenv("HOME");
+  const std::string oldXdg = savedXdg ? savedXdg : "", oldHome = savedHome ? savedHome : "";
+  const struct {
+    const char* xdg;
+    const char* userHome;
+    std::string want;
+  } cases[] = {
+      {"/x/data", "/home/u", "/x/data"},
+      {"relative/data", "/home/u", "/home/u/.local/share"},  // only absolute paths count
+      {nullptr, "/home/u/", "/home/u/.local/share"},
+      {nullptr, nullptr, ""},
+  };
+  for (const auto& c : cases) {
+    c.xdg ? setenv("XDG_DATA_HOME", c.xdg, 1) : unsetenv("XDG_DATA_HOME");
+    c.userHome ? setenv("HOME", c.userHome, 1) : unsetenv("HOME");
+    EXPECT_EQ(XdgDataHome(), c.want) << (c.xdg ? c.xdg : "unset");
+  }
+  savedXdg ? setenv("XDG_DATA_HOME", oldXdg.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+  savedHome ? setenv("HOME", oldHome.c_str(), 1) : unsetenv("HOME");
+}
+
+TEST_F(HomeFolderTest, FindsTheInstalledDemoBesideTheProgram) {
+  Touch(home + "usr/share/valdor/demo.rom");
+  fs::create_directories(home + "usr/bin");
+  EXPECT_EQ(InstalledDemoRom(home + "usr/bin"), home + "usr/share/valdor/demo.rom");
+  EXPECT_EQ(InstalledDemoRom(home + "usr/bin/"), home + "usr/share/valdor/demo.rom");
+  EXPECT_EQ(InstalledDemoRom(home), "");
+}
+
+// A first start writes a configuration that loads the demo, and start-up then runs it.
+TEST_F(HomeFolderTest, FirstStartWritesConfigurationThatLoadsTheDemo) {
+  const char* demo = std::getenv("VALDOR_DEMO_ROM");
+  ASSERT_NE(demo, nullptr);
+  const std::string userHome = home + "data/valdor/";
+  std::string error;
+  ASSERT_TRUE(PrepareHome({userHome, true}, "VALDOR", "", error)) << error;  // no demo found
+  EXPECT_NE(ReadFile(userHome + "VALDOR.Ini").find("Modules=0"), std::string::npos);
+  fs::remove(userHome + "VALDOR.Ini");
+
+  ASSERT_TRUE(PrepareHomeDir(userHome, "VALDOR", demo, error)) << error;
+  const std::string first = ReadFile(userHome + "VALDOR.Ini");
+  EXPECT_NE(first.find("Module1=0 " + std::string(demo) + "\n"), std::string::npos);
+  EXPECT_NE(first.find("; "), std::string::npos);  // explains how to list one's own images
+
+  host.homeDir = userHome;
+  StartUp(kNoWaits);
+  EXPECT_EQ(NoRomMessage(), "");
+
+  // An existing configuration is never overwritten.
+  Touch(userHome + "VALDOR.Ini", "[ROM]\nModules=0\n");
+  ASSERT_TRUE(PrepareHomeDir(userHome, "VALDOR", demo, error));
+  EXPECT_EQ(ReadFile(userHome + "VALDOR.Ini"), "[ROM]\nModules=0\n");
+}
+
+// A configuration entry ends its file at a space, so such a demo path is copied and listed
+// by name.
+TEST_F(HomeFolderTest, DemoPathWithSpaceIsCopiedIntoTheHomeFolder) {
+  Touch(home + "my programs/share/valdor/demo.rom", "demo bytes");
+  fs::create_directories(home + "my programs/bin");
+  std::string error;
+  ASSERT_TRUE(PrepareHome({home + "u", true}, "VALDOR", home + "my programs/bin", error)) << error;
+  EXPECT_NE(ReadFile(home + "u/VALDOR.Ini").find("Module1=0 demo.rom\n"), std::string::npos);
+  EXPECT_EQ(ReadFile(home + "u/demo.rom"), "demo bytes");
+}
+
+TEST_F(HomeFolderTest, OnlyThePerUserFolderIsPreparedAndFailuresAreReported) {
+  std::string error;
+  EXPECT_TRUE(PrepareHome({home + "portable/", false}, "VALDOR", "", error));
+  EXPECT_FALSE(fs::exists(home + "portable"));
+  Touch(home + "file");
+  EXPECT_FALSE(PrepareHome({home + "file/valdor/", true}, "VALDOR", "", error));
+  EXPECT_NE(error.find(home + "file/valdor/"), std::string::npos);
+}
+
+TEST_F(HomeFolderTest, NoRomMessageNamesTheConfigurationWhenNothingLoaded) {
+  const struct {
+    const char* ini;
+    bool message;
+  } cases[] = {
+      {nullptr, true},
+      {"[ROM]\nModules=2\nModule1=0 gone.rom\nModule2=$1000 /nowhere/x.rom\n", true},
+      {"[ROM]\nModules=1\nModule1=0 fw.rom\n", false},
+  };
+  WriteHomeFile("fw.rom", std::string(8192, '\0'));
+  for (const auto& c : cases) {
+    fs::remove(home + "VALDOR.Ini");
+    if (c.ini) WriteHomeFile("VALDOR.Ini", c.ini);
+    StartUp(kNoWaits);
+    const std::string text = NoRomMessage();
+    EXPECT_EQ(!text.empty(), c.message) << (c.ini ? c.ini : "no file");
+    if (c.message) {
+      EXPECT_NE(text.find(home + "VALDOR.Ini"), std::string::npos);
+      EXPECT_NE(text.find("Module1="), std::string::npos);
+    }
+    // What the About box lists: only the images that loaded.
+    EXPECT_EQ(LoadedImages, c.message ? std::vector<std::string>{}
+                                      : std::vector<std::string>{home + "fw.rom"});
+  }
+}
+
+}  // namespace

@@ -1,0 +1,41 @@
+#!/bin/sh
+# Installs the build into a temporary prefix and runs the installed programs as a user would:
+# from another folder, with a fresh home and no VALDOR_HOME, so that the files must go to the
+# per-user folder and the demo firmware must be found from the installed program.
+# usage: installed-run.sh BUILD_DIR CMAKE HAS_DESKTOP(0|1)
+set -eu
+build=$1 cmake=$2 desktop=$3
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "installed-run: $*" >&2; exit 1; }
+
+"$cmake" --install "$build" --prefix "$tmp/usr" >/dev/null
+want="bin/valdor-run bin/nutasm share/valdor/demo.rom share/valdor/demo.asm"
+if [ "$desktop" = 1 ]; then
+  want="$want bin/VALDOR share/applications/org.valdor.VALDOR.desktop
+    share/metainfo/org.valdor.VALDOR.metainfo.xml"
+  for n in 48 128 256; do want="$want share/icons/hicolor/${n}x$n/apps/org.valdor.VALDOR.png"; done
+fi
+for f in $want; do [ -f "$tmp/usr/$f" ] || fail "not installed: $f"; done
+
+mkdir "$tmp/home" "$tmp/elsewhere"
+cd "$tmp/elsewhere"
+as_user() { env -u VALDOR_HOME -u XDG_DATA_HOME HOME="$tmp/home" "$@"; }
+out=$(as_user "$tmp/usr/bin/valdor-run" --keys "4 2 + ENTER" --display) || fail "valdor-run failed"
+data="$tmp/home/.local/share/valdor"
+grep -q "^Module1=0 $tmp/usr/share/valdor/demo.rom\$" "$data/VALDOR.Ini" || fail "first VALDOR.Ini:
+$(cat "$data/VALDOR.Ini")"
+[ -f "$data/VALDOR.RAM" ] || fail "no VALDOR.RAM in $data"
+[ -z "$(ls -A "$tmp/elsewhere")" ] || fail "files written in the current folder"
+echo "$out" | head -1 | grep -q " 42$" || fail "the demo did not run: $out"
+
+# XDG_DATA_HOME moves the per-user folder.
+env -u VALDOR_HOME HOME="$tmp/home" XDG_DATA_HOME="$tmp/xdg" "$tmp/usr/bin/valdor-run" \
+  --no-save >/dev/null || fail "valdor-run with XDG_DATA_HOME failed"
+[ -f "$tmp/xdg/valdor/VALDOR.Ini" ] || fail "XDG_DATA_HOME not used"
+
+if [ "$desktop" = 1 ]; then
+  as_user "$tmp/usr/bin/VALDOR" --version | grep -q "^VALDOR [0-9]" || fail "VALDOR --version"
+  as_user "$tmp/usr/bin/VALDOR" --help | grep -q "usage: VALDOR" || fail "VALDOR --help"
+fi
+echo "installed-run: ok"
