@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -18,6 +19,7 @@
 #include "debugger/DebugForm.h"
 #include "frontpanel/FaceplateView.h"
 #include "frontpanel/Keys.h"
+#include "frontpanel/QtCalcMenu.h"
 #include "frontpanel/QtKeys.h"
 #include "host/Headless.h"
 #include "printer/Dovada.h"
@@ -75,6 +77,7 @@ TCalcForm::TCalcForm(QWidget* parent)
   hpImage_->setToolTip("Launching debugger ...");
   hpImage_->hide();
   hpImage_->installEventFilter(this);
+  menu_ = new TCalcMenu(this);
 
   auto* centre = SmallButton(this, QRect(0, 0, 16, 16), "Center emulator on screen ...");
   centre->setIcon(DrawButtonGlyph(ButtonGlyph::Centre, dpr_));
@@ -332,6 +335,7 @@ bool TCalcForm::StartsDrag(const QMouseEvent& e) const {
 }
 
 void TCalcForm::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) return;  // the context menu's button
   const QPoint p = e->position().toPoint() - kClient;
   if (StartsDrag(*e)) {
     // The window system's own move; where it is refused, follow the mouse ourselves.
@@ -342,7 +346,8 @@ void TCalcForm::mousePressEvent(QMouseEvent* e) {
   CalcImageMouseDown(p);
 }
 
-void TCalcForm::mouseReleaseEvent(QMouseEvent*) {
+void TCalcForm::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) return;  // a key held with another button stays down
   manualDrag_ = false;
   CalcImageMouseUp();
 }
@@ -353,6 +358,10 @@ void TCalcForm::mouseMoveEvent(QMouseEvent* e) {
     return;
   }
   CalcImageMouseMove(e->position().toPoint() - kClient);
+}
+
+void TCalcForm::contextMenuEvent(QContextMenuEvent* e) {
+  menu_->popup(e->globalPos());
 }
 
 void TCalcForm::keyPressEvent(QKeyEvent* e) {

@@ -13,6 +13,7 @@
 
 class QLabel;
 class QScrollBar;
+class TCalcMenu;
 class QTimer;
 class QToolButton;
 
@@ -40,7 +41,8 @@ class TCalcForm : public QWidget, public Panel {
   int MainLeft() override { return pos().x(); }
   int MainTop() override { return pos().y(); }
 
-  // The keyboard of the faceplate, in faceplate coordinates (any mouse button).
+  // The keyboard of the faceplate, in faceplate coordinates (left or middle button; the right
+  // one opens the context menu).
   void CalcImageMouseDown(QPoint p);
   void CalcImageMouseUp();
   void CalcImageMouseMove(QPoint p);
@@ -61,6 +63,7 @@ class TCalcForm : public QWidget, public Panel {
   QScrollBar* SpeedScrollBar() const { return speedBar_; }
   QLabel* HpImage() const { return hpImage_; }
   bool KeyHeld() const { return keyHeld_; }
+  TCalcMenu* ContextMenu() const { return menu_; }
   const QImage& CalcImage() const { return calcImage_; }
   const DisplayView& Display() const { return view_; }
   // The character text last drawn on the display.
@@ -74,6 +77,7 @@ class TCalcForm : public QWidget, public Panel {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
@@ -99,6 +103,7 @@ class TCalcForm : public QWidget, public Panel {
   QToolButton* printerButton_ = nullptr;
   QScrollBar* speedBar_ = nullptr;
   QLabel* hpImage_ = nullptr;
+  TCalcMenu* menu_ = nullptr;
   QTimer* idleTimer_ = nullptr;
   std::map<quint64, int> pcKeysDown_;  // PC key identity -> calculator key it pressed
   QPoint dragOffset_;

@@ -1,6 +1,7 @@
 #include "printer/DovadaForm.h"
 
 #include <QButtonGroup>
+#include <QContextMenuEvent>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -24,6 +25,8 @@
 #include "host/ProfileFile.h"
 #include "printer/Dovada.h"
 #include "printer/PrinterFont.h"
+#include "printer/QtPaperMenu.h"
+#include "tools/CharacterSet.h"
 
 namespace {
 
@@ -241,12 +244,14 @@ void TPaperView::resizeEvent(QResizeEvent*) {
   paper_ = grown;
 }
 
-void TPaperView::mousePressEvent(QMouseEvent*) {
+// The right button opens the context menu, whose popup takes the release: it never pauses.
+void TPaperView::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton) return;
   if (TNutCPU::Pause()) ++pauses_;
 }
 
-void TPaperView::mouseReleaseEvent(QMouseEvent*) {
-  if (pauses_ == 0) return;
+void TPaperView::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton || pauses_ == 0) return;
   --pauses_;
   TNutCPU::Resume();
 }
@@ -269,6 +274,7 @@ TDovadaForm::TDovadaForm() : QWidget(nullptr) {
   resize(kDesignWidth, kDesignHeight);
 
   fontImage_ = DrawPrinterFont();
+  paperMenu_ = new TPaperMenu(this);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -389,6 +395,8 @@ void TDovadaForm::RefreshPrinter() {
     }
   }
   paperLine_ += kLineHeight;
+  paperText_.push_back(PrintLineUtf8(PrintLine(), SpaceLeft));
+  if (paperText_.size() > kPaperTextLines) paperText_.pop_front();
   if (job) job->EndLine();
   paperView_->update();
   ClearPrintBuffer();
@@ -454,6 +462,11 @@ void TDovadaForm::ApplyPlacement(int left, int top, int width, int height) {
   resize(width, height);
   settledSize_ = size();
   rightEdge_ = geometry().x() + this->width();
+}
+
+void TDovadaForm::contextMenuEvent(QContextMenuEvent* e) {
+  paperMenu_->UpdateActions();
+  paperMenu_->popup(e->globalPos());
 }
 
 void TDovadaForm::keyPressEvent(QKeyEvent* e) {

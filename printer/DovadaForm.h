@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,6 +47,7 @@ class TPaperView : public QWidget {
 };
 
 class TPrintJob;
+class TPaperMenu;
 
 class TDovadaForm : public QWidget {
   Q_OBJECT
@@ -79,6 +81,10 @@ class TDovadaForm : public QWidget {
   void ApplyPlacement(int left, int top, int width, int height);
 
   int PaperLine() const { return paperLine_; }
+  // Every line printed since the window was created (the newest kPaperTextLines), as text.
+  const std::deque<std::string>& PaperText() const { return paperText_; }
+  static constexpr size_t kPaperTextLines = 100000;
+  TPaperMenu* PaperMenu() const { return paperMenu_; }
   int PageLine() const;
   const QImage& FontImage() const { return fontImage_; }
   const QImage& Paper() const { return paperView_->Paper(); }
@@ -95,6 +101,7 @@ class TDovadaForm : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
   void hideEvent(QHideEvent* e) override;
   void moveEvent(QMoveEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -119,6 +126,8 @@ class TDovadaForm : public QWidget {
   QButtonGroup* modeGroup_ = nullptr;
   std::unique_ptr<TPrintJob> job_;
   int paperLine_ = 0;
+  std::deque<std::string> paperText_;
+  TPaperMenu* paperMenu_ = nullptr;
   // The right edge that a resize keeps, and the size it was last seen with.
   int rightEdge_ = 0;
   QSize settledSize_;

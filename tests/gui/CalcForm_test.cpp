@@ -5,16 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDialog>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
 #include "display/Lcd.h"
+#include "frontpanel/KeyMap.h"
 #include "frontpanel/Keys.h"
+#include "frontpanel/QtCalcMenu.h"
 #include "host/ProfileFile.h"
 #include "memory/Ram.h"
 #include "support/MachineFixture.h"
@@ -44,7 +51,7 @@ class CalcFormTest : public MachineTest {
 };
 
 TEST_F(CalcFormTest, ClickOnAKeyPressesItAndTheReleaseEndsIt) {
-  for (auto button : {Qt::LeftButton, Qt::RightButton}) {
+  for (auto button : {Qt::LeftButton, Qt::MiddleButton}) {
     QTest::mousePress(form.get(), button, Qt::NoModifier, KeyCentre(73));
     EXPECT_EQ(Cpu.KeyDown, 73);
     EXPECT_TRUE(form->KeyHeld());
@@ -169,6 +176,79 @@ TEST_F(CalcFormTest, SettingsWrittenBackAreExactlyTheFive) {
   int lines = 0;
   for (char c : ini) lines += c == '=';
   EXPECT_EQ(lines, 5);
+}
+
+// ----- The context menu -----
+
+// A right click as the window system delivers it: press, context menu, release, queued.
+void RightClick(QWidget* w, QPoint at) {
+  const QPoint global = w->mapToGlobal(at);
+  QCoreApplication::postEvent(w, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                 Qt::RightButton, Qt::RightButton, Qt::NoModifier));
+  QCoreApplication::postEvent(w, new QContextMenuEvent(QContextMenuEvent::Mouse, at, global));
+  QCoreApplication::postEvent(w, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                                 Qt::RightButton, Qt::NoButton, Qt::NoModifier));
+  QCoreApplication::processEvents();
+}
+
+TEST_F(CalcFormTest, RightButtonOpensTheMenuAndLeavesTheKeysAlone) {
+  QTest::mousePress(form.get(), Qt::LeftButton, Qt::NoModifier, KeyCentre(73));
+  RightClick(form.get(), KeyCentre(41));
+  // The key held with the left button stays held, and ENTER was not pressed.
+  EXPECT_EQ(Cpu.KeyDown, 73);
+  TCalcMenu* menu = form->ContextMenu();
+  EXPECT_TRUE(menu->isVisible());
+  QStringList texts;
+  for (QAction* a : menu->actions())
+    if (!a->isSeparator()) texts << a->text();
+  EXPECT_EQ(texts, QStringList({"About VALDOR", "Help: PC keys", "Copy display"}));
+  menu->hide();
+  QTest::mouseRelease(form.get(), Qt::LeftButton, Qt::NoModifier, KeyCentre(73));
+  EXPECT_EQ(Cpu.KeyDown, -1);
+}
+
+TEST_F(CalcFormTest, CopyDisplayPutsTheShownTextOnTheClipboard) {
+  const std::string digits = "123456789012";
+  for (int i = 0; i < kLcdPositions; ++i) {
+    LcdA[i] = static_cast<uint8_t>(digits[i] - '0');
+    LcdB[i] = 3;
+    LcdC[i] = 0;
+  }
+  LcdB[5] = 3 | 1 << 2;  // a point after the sixth character
+  const struct {
+    uint8_t on;
+    std::string text;
+  } cases[] = {{1, "123456.789012"}, {0, std::string(12, ' ')}};  // off: a blank display
+  for (const auto& c : cases) {
+    displayOn = c.on;
+    QApplication::clipboard()->setText("old");
+    form->ContextMenu()->CopyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), c.text);
+  }
+}
+
+TEST_F(CalcFormTest, AboutNamesVersionHomeAndImagesAndHelpListsThePcKeys) {
+  WriteHomeFile("fw.rom", std::string(8192, '\0'));
+  WriteHomeFile("VALDOR.Ini", "[ROM]\nModules=2\nModule1=0 fw.rom\nModule2=$1000 gone.rom\n");
+  StartUp(kNoWaits);
+  form->ContextMenu()->AboutAction()->trigger();
+  QDialog* about = form->ContextMenu()->AboutWindow();
+  ASSERT_NE(about, nullptr);
+  EXPECT_TRUE(about->isVisible());
+  const QString text = about->findChild<QLabel*>()->text();
+  for (const QString& part : {QString("VALDOR ") + VALDOR_VERSION, QString::fromStdString(home),
+                              QString::fromStdString(home + "fw.rom")})
+    EXPECT_TRUE(text.contains(part)) << part.toStdString();
+  EXPECT_FALSE(text.contains("gone.rom"));
+
+  form->ContextMenu()->HelpAction()->trigger();
+  QDialog* help = form->ContextMenu()->HelpWindow();
+  ASSERT_NE(help, nullptr);
+  const auto* table = help->findChild<QTableWidget*>();
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->rowCount(), static_cast<int>(PcKeyMap().size()) + 2);
+  EXPECT_EQ(table->item(0, 0)->text(), "ON");
+  EXPECT_EQ(table->item(0, 1)->text(), "F1");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QContextMenuEvent>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -27,6 +28,7 @@
 #include "host/ProfileFile.h"
 #include "printer/Dovada.h"
 #include "printer/PrinterFont.h"
+#include "printer/QtPaperMenu.h"
 #include "support/MachineFixture.h"
 
 namespace {
@@ -498,11 +500,39 @@ TEST_F(DovadaPauseTest, HoldingTheMouseOnThePaperPausesTheCpu) {
   EXPECT_TRUE(StandsStill());
   QTest::mouseRelease(paper, Qt::LeftButton, {}, QPoint(20, 20));
   EXPECT_TRUE(Runs());
+  // The right button alone opens the menu, whose popup takes the release: it must not pause.
+  QTest::mousePress(paper, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+  EXPECT_TRUE(Runs());
   // Hiding the window while the paper is held lets the CPU go.
   QTest::mousePress(paper, Qt::LeftButton, {}, QPoint(20, 20));
   EXPECT_TRUE(StandsStill());
   HidePrinter();
   EXPECT_TRUE(Runs());
+}
+
+TEST_F(DovadaFormTest, ContextMenuSavesThePaperAsPictureAndText) {
+  TDovadaForm* f = Show();
+  QWidget* paper = f->PrinterImage();
+  QCoreApplication::postEvent(paper, new QContextMenuEvent(QContextMenuEvent::Mouse, QPoint(9, 9),
+                                                           paper->mapToGlobal(QPoint(9, 9))));
+  QCoreApplication::processEvents();
+  TPaperMenu* menu = f->PaperMenu();
+  EXPECT_TRUE(menu->isVisible());
+  EXPECT_FALSE(menu->SavePngAction()->isEnabled());  // nothing printed yet
+  EXPECT_FALSE(menu->SaveTextAction()->isEnabled());
+  menu->hide();
+  EXPECT_FALSE(SavePaperPng(*f, QString::fromStdString(home + "empty.png")));
+
+  Line("HI");
+  Line("AB");
+  menu->UpdateActions();
+  EXPECT_TRUE(menu->SavePngAction()->isEnabled());
+  ASSERT_TRUE(SavePaperText(f->PaperText(), QString::fromStdString(home + "paper.txt")));
+  EXPECT_EQ(ReadFile(home + "paper.txt"), "HI\nAB\n");
+  ASSERT_TRUE(SavePaperPng(*f, QString::fromStdString(home + "paper.png")));
+  const QImage saved(QString::fromStdString(home + "paper.png"));
+  EXPECT_EQ(saved.convertToFormat(Paper().format()), Paper().copy(0, 0, Paper().width(), 32));
+  EXPECT_FALSE(SavePaperText(f->PaperText(), QString::fromStdString(home + "no/paper.txt")));
 }
 
 // ----- MulDiv -----

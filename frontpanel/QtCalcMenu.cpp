@@ -1,0 +1,100 @@
+#include "frontpanel/QtCalcMenu.h"
+
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/StartUp.h"
+#include "display/Lcd.h"
+#include "frontpanel/KeyMap.h"
+#include "host/Host.h"
+#include "tools/CharacterSet.h"
+
+namespace {
+
+QDialog* NewWindow(QWidget* parent, const QString& title, QWidget* content) {
+  auto* dialog = new QDialog(parent);
+  dialog->setWindowTitle(title);
+  auto* layout = new QVBoxLayout(dialog);
+  layout->addWidget(content);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::hide);
+  layout->addWidget(buttons);
+  return dialog;
+}
+
+void Raise(QDialog* dialog) {
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+}
+
+}  // namespace
+
+QString AboutText() {
+  QString images;
+  for (const std::string& path : LoadedImages)
+    images += "<br>&nbsp;&nbsp;" + QString::fromStdString(path).toHtmlEscaped();
+  if (images.isEmpty()) images = "<br>&nbsp;&nbsp;none";
+  return QString("<b>VALDOR %1</b><br>An HP-41C/CV/CX emulator at the level of the microcode."
+                 "<p>Home folder (configuration, memory, trace log, printer PDF):<br>"
+                 "&nbsp;&nbsp;%2</p><p>Configuration: %3</p><p>ROM images loaded:%4</p>")
+      .arg(VALDOR_VERSION,
+           QString::fromStdString(TheHost().HomeDir()).toHtmlEscaped(),
+           QString::fromStdString(HomeFile(".Ini")).toHtmlEscaped(), images);
+}
+
+QString DisplayTextLine() {
+  const DisplayText shown = DecodeDisplay();
+  return QString::fromStdString(DisplayLineUtf8(shown.chars, shown.punct));
+}
+
+TCalcMenu::TCalcMenu(QWidget* parent) : QMenu(parent) {
+  about_ = addAction("About VALDOR", this, [this] { ShowAbout(); });
+  help_ = addAction("Help: PC keys", this, [this] { ShowHelp(); });
+  addSeparator();
+  copy_ = addAction("Copy display", this,
+                    [] { QGuiApplication::clipboard()->setText(DisplayTextLine()); });
+}
+
+void TCalcMenu::ShowAbout() {
+  if (!aboutWindow_) {
+    auto* label = new QLabel;
+    label->setTextFormat(Qt::RichText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setObjectName("AboutLabel");
+    aboutWindow_ = NewWindow(parentWidget(), "About VALDOR", label);
+  }
+  // The text is taken afresh: the window may outlive a change of what it shows.
+  aboutWindow_->findChild<QLabel*>("AboutLabel")->setText(AboutText());
+  Raise(aboutWindow_);
+}
+
+void TCalcMenu::ShowHelp() {
+  if (!helpWindow_) {
+    const std::vector<KeyMapRow> rows = PcKeyMap();
+    auto* table = new QTableWidget(static_cast<int>(rows.size()) + 2, 2);
+    table->setHorizontalHeaderLabels({"Calculator key", "PC keys"});
+    int r = 0;
+    auto add = [&](const QString& key, const QString& pc) {
+      table->setItem(r, 0, new QTableWidgetItem(key));
+      table->setItem(r++, 1, new QTableWidgetItem(pc));
+    };
+    for (const KeyMapRow& row : rows)
+      add(QString::fromStdString(row.faceplate), QString::fromStdString(row.pcKeys));
+    add("turbo", "F9");
+    add("close", "Escape");
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->resizeColumnsToContents();
+    table->setMinimumSize(320, 420);
+    helpWindow_ = NewWindow(parentWidget(), "VALDOR: PC keys", table);
+  }
+  Raise(helpWindow_);
+}
