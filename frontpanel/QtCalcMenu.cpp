@@ -93,6 +93,7 @@ void TCalcMenu::ShowHelp() {
     table->verticalHeader()->hide();
     table->horizontalHeader()->setStretchLastSection(true);
     table->resizeColumnsToContents();
+    table->resizeRowsToContents();
     table->setMinimumSize(320, 420);
     helpWindow_ = NewWindow(parentWidget(), "VALDOR: PC keys", table);
   }
