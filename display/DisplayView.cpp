@@ -5,11 +5,14 @@
 
 #include <QFontDatabase>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
 #include <QtMath>
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -131,6 +134,34 @@ void DrawStroke(QImage& strip, int left, const Stroke& s) {
   }
 }
 
+// The outline of a stroke: the convex hull of the pixel squares at its two ends, so that a
+// straight stroke is exactly its pixels and a diagonal one a smooth slanted bar.
+QPolygonF StrokeOutline(const Stroke& s, QPointF origin) {
+  std::vector<QPointF> points;
+  for (auto [x, y] : {std::pair(s.x0, s.y0), std::pair(s.x1, s.y1)})
+    for (int dx : {0, 1})
+      for (int dy : {0, 1}) points.push_back(origin + QPointF(x + dx, y + dy));
+  std::ranges::sort(points, [](QPointF a, QPointF b) {
+    return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y());
+  });
+  auto cross = [](QPointF o, QPointF a, QPointF b) {
+    return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
+  };
+  // Monotone chain: lower hull, then upper hull, all in one turning direction.
+  std::vector<QPointF> hull;
+  for (int pass = 0; pass < 2; ++pass) {
+    const size_t start = hull.size();
+    for (const QPointF& p : points) {
+      while (hull.size() >= start + 2 && cross(hull[hull.size() - 2], hull.back(), p) <= 0)
+        hull.pop_back();
+      hull.push_back(p);
+    }
+    hull.pop_back();
+    std::ranges::reverse(points);
+  }
+  return QPolygonF(QList<QPointF>(hull.begin(), hull.end()));
+}
+
 // Fills an image of logical size w × h at the device pixel ratio with the background.
 QImage MakeImage(int w, int h, qreal dpr) {
   QImage image(qCeil(w * dpr), qCeil(h * dpr), QImage::Format_RGB32);
@@ -195,13 +226,28 @@ DisplayView::DisplayView(qreal dpr)
   applyContrast(5);
 }
 
+// At ratio 1 a character is a cell copied from fontStrip; at any other ratio its segments are
+// drawn at device resolution, so diagonals are smooth instead of enlarged pixel steps.
 void DisplayView::drawCharacters(const std::string& text) {
   QPainter p(&dispImage_);
+  p.setRenderHint(QPainter::Antialiasing, dpr_ != 1.0);
+  p.setPen(Qt::NoPen);
+  p.setBrush(textColour_);
   for (int i = 1; i <= 12; ++i) {
     const unsigned char byte = i <= static_cast<int>(text.size()) ? text[i - 1] : 0x20;
     const int g = GlyphOf(byte);
-    p.drawImage(QRectF(20 * i - 8, 2, kGlyphWidth, kGlyphHeight), fontStrip_,
-                QRectF(kGlyphWidth * g, 0, kGlyphWidth, kGlyphHeight));
+    const QRectF cell(20 * i - 8, 2, kGlyphWidth, kGlyphHeight);
+    if (dpr_ == 1.0) {
+      p.drawImage(cell, fontStrip_, QRectF(kGlyphWidth * g, 0, kGlyphWidth, kGlyphHeight));
+      continue;
+    }
+    p.fillRect(cell, QColor(kUnlit));
+    QPainterPath lit;
+    lit.setFillRule(Qt::WindingFill);  // overlapping strokes fill once
+    for (const Stroke& s : kStrokes) {
+      if (kGlyphs[g] & s.segment) lit.addPolygon(StrokeOutline(s, cell.topLeft()));
+    }
+    p.drawPath(lit);
   }
 }
 

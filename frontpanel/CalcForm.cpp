@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QWindow>
 #include <algorithm>
+#include <cstring>
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
@@ -45,11 +46,22 @@ QToolButton* SmallButton(QWidget* parent, QRect r, const QString& hint) {
   return b;
 }
 
+// Copies the pixels of src onto dst at a device position, without any scaling or blending.
+void Blit(QImage& dst, QPoint at, const QImage& src) {
+  const QRect area = QRect(at, src.size()).intersected(dst.rect());
+  const QImage pixels = src.convertToFormat(dst.format());
+  const int bytes = area.width() * dst.depth() / 8;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    std::memcpy(dst.scanLine(y) + area.left() * dst.depth() / 8,
+                pixels.constScanLine(y - at.y()) + (area.left() - at.x()) * dst.depth() / 8, bytes);
+  }
+}
+
 }  // namespace
 
-TCalcForm::TCalcForm(QWidget* parent)
+TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      dpr_(qApp->devicePixelRatio()),
+      dpr_(dpr > 0 ? dpr : qApp->devicePixelRatio()),
       view_(dpr_) {
   setWindowTitle("VALDOR");
   setFixedSize(kClientWidth + 2 * kBorder, kClientHeight + 2 * kBorder);
@@ -83,8 +95,14 @@ TCalcForm::TCalcForm(QWidget* parent)
   centre->setIcon(DrawButtonGlyph(ButtonGlyph::Centre, dpr_));
   connect(centre, &QToolButton::clicked, this, [this] { CenterSpeedButtonClick(); });
   turboButton_ = SmallButton(this, QRect(18, 0, 16, 16), "Turbo / normal speed ...");
-  turboButton_->setIcon(DrawButtonGlyph(ButtonGlyph::Turbo, dpr_));
+  // On, the glyph is lit in the accent colour on a dark face, so it reads in both states.
+  QIcon turbo(DrawButtonGlyph(ButtonGlyph::Turbo, dpr_));
+  turbo.addPixmap(DrawButtonGlyph(ButtonGlyph::Turbo, dpr_, true), QIcon::Normal, QIcon::On);
+  turboButton_->setIcon(turbo);
   turboButton_->setCheckable(true);
+  turboButton_->setStyleSheet(
+      "QToolButton:checked { background: rgb(20, 17, 15); border: 1px solid rgb(236, 146, 52);"
+      " border-radius: 3px; }");
   connect(turboButton_, &QToolButton::clicked, this, [this] { TurboSpeedButtonClick(); });
   auto* minus = SmallButton(this, QRect(8, 16, 16, 16), "Decrease contrast ...");
   minus->setText("-");
@@ -118,6 +136,7 @@ TCalcForm::TCalcForm(QWidget* parent)
   speedBar_->setToolTip("Adjusting the speed of the emulator (left - faster, right - slower) ...");
   speedBar_->hide();
   speedBar_->setEnabled(false);
+  speedBar_->installEventFilter(this);
   connect(speedBar_, &QScrollBar::valueChanged, this, [this](int v) { SpeedScrollBarScroll(v); });
 
   view_.applyContrast(5);
@@ -206,29 +225,32 @@ void TCalcForm::SetShutDownWaits(uint32_t a, uint32_t b, uint32_t c) {
 
 // ----- Keys -----
 
+// Pressed keys are drawn in device pixels: a logical rectangle maps to the device pixels between
+// its rounded edges, so the backup and its restoration cover the same pixels at any ratio.
+QRect TCalcForm::DeviceRect(QRect r) const {
+  const QPoint topLeft(qRound(r.x() * dpr_), qRound(r.y() * dpr_));
+  const QPoint end(qRound((r.x() + r.width()) * dpr_), qRound((r.y() + r.height()) * dpr_));
+  return QRect(topLeft, end - QPoint(1, 1));
+}
+
 void TCalcForm::DrawKeyPressed(int index) {
   RestoreKey();
   const KeyRect& k = keyRects[index];
-  const int d = static_cast<int>(dpr_);
-  const QRect backup(k.x - 2, k.y + 1, k.width + 2, k.height + 1);
-  keyBackup_ =
-      calcImage_.copy(backup.x() * d, backup.y() * d, backup.width() * d, backup.height() * d);
-  QImage face = calcImage_.copy((k.x + 2) * d, k.y * d, k.width * d, k.height * d);
-  QPainter p(&calcImage_);
-  face.setDevicePixelRatio(dpr_);
-  p.drawImage(QPoint(k.x, k.y + 1), face);
+  backupRect_ = DeviceRect(QRect(k.x - 2, k.y + 1, k.width + 2, k.height + 1));
+  keyBackup_ = calcImage_.copy(backupRect_);
+  // The face two pixels further left and one lower, clipped to the area the backup holds.
+  const QRect target = DeviceRect(QRect(k.x, k.y + 1, k.width, k.height));
+  const QRect source(DeviceRect(QRect(k.x + 2, k.y, k.width, k.height)).topLeft(), target.size());
+  Blit(calcImage_, target.topLeft(), calcImage_.copy(source));
   heldKeyIndex_ = index;
   keyHeld_ = true;
-  update(QRect(backup).adjusted(-2, -2, 4, 4).translated(kClient));
+  update(QRect(k.x - 4, k.y - 1, k.width + 8, k.height + 6).translated(kClient));
 }
 
 void TCalcForm::RestoreKey() {
   if (!keyHeld_ || heldKeyIndex_ < 0) return;
   const KeyRect& k = keyRects[heldKeyIndex_];
-  QPainter p(&calcImage_);
-  QImage backup = keyBackup_;
-  backup.setDevicePixelRatio(dpr_);
-  p.drawImage(QPoint(k.x - 2, k.y + 1), backup);
+  Blit(calcImage_, backupRect_.topLeft(), keyBackup_);
   keyHeld_ = false;
   update(QRect(k.x - 4, k.y - 1, k.width + 8, k.height + 6).translated(kClient));
 }
@@ -252,7 +274,7 @@ void TCalcForm::CalcImageMouseMove(QPoint p) {
                         p.y() >= kHpRect.top() && p.y() <= kHpRect.top() + kHpRect.height();
   hpImage_->setVisible(overLogo && !DebuggerOpen);
   speedBar_->setVisible(!Turbo && p.y() >= kSpeedBarTop);
-  if (annMessageShown_) {
+  if (annMessageShown_ && !speedBarHeld_) {
     annMessageShown_ = false;
     redrawer_.EmptyAnnCache();
     redrawDisplay();
@@ -268,20 +290,15 @@ void TCalcForm::PressAtKeyCentre(int keyNumber) {
 
 void TCalcForm::idleRedraw() {
   if (shuttingDown) return;
-  if (Turbo) {
-    redrawDisplay();
-  } else if (annMessageShown_) {
-    annMessageShown_ = false;
-    redrawer_.EmptyAnnCache();
-    redrawDisplay();
-  }
+  // The speed message is not cleared here: it stays until the pointer is back on the faceplate.
+  if (Turbo) redrawDisplay();
 }
 
 // ----- Buttons -----
 
 void TCalcForm::CenterSpeedButtonClick() {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+  move(PlaceAxis(-1, screen.width(), width()), PlaceAxis(-1, screen.height(), height()));
 }
 
 void TCalcForm::TurboSpeedButtonClick() {
@@ -326,11 +343,16 @@ void TCalcForm::paintEvent(QPaintEvent*) {
   p.drawImage(kAnnRect.topLeft() + kClient, view_.AnnImage());
 }
 
-// A press that is not on a key or a button drags the window, unless a modifier is held.
+// Only the faceplate picture itself drags the window, where it has no key, and not with a
+// modifier held. The logo, the buttons, the speed bar and the display never start a drag; the
+// labels are printed on the faceplate and let presses through to it.
 bool TCalcForm::StartsDrag(const QMouseEvent& e) const {
   if (e.button() != Qt::LeftButton) return false;
   if (e.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) return false;
-  const QPoint p = e.position().toPoint() - kClient;
+  const QPoint w = e.position().toPoint();
+  if (childAt(w) != nullptr) return false;  // a press passed on by a component
+  const QPoint p = w - kClient;
+  if (kDispRect.united(kAnnRect).contains(p)) return false;
   return hitTest(p.x(), p.y()) < 0;
 }
 
@@ -406,6 +428,9 @@ bool TCalcForm::eventFilter(QObject* watched, QEvent* event) {
     HpImageDblClick();
     return true;
   }
+  // While a button is held on the speed bar (slider, arrows or track) its message stays.
+  if (watched == speedBar_ && event->type() == QEvent::MouseButtonPress) speedBarHeld_ = true;
+  if (watched == speedBar_ && event->type() == QEvent::MouseButtonRelease) speedBarHeld_ = false;
   return QWidget::eventFilter(watched, event);
 }
 

@@ -23,7 +23,8 @@ class TCalcForm : public QWidget, public Panel {
  public:
   static constexpr int kClientWidth = 307, kClientHeight = 576;
 
-  explicit TCalcForm(QWidget* parent = nullptr);
+  // dpr: the device pixel ratio the pictures are drawn at; 0 takes the application's.
+  explicit TCalcForm(QWidget* parent = nullptr, qreal dpr = 0);
   ~TCalcForm() override;
 
   // Panel
@@ -84,6 +85,7 @@ class TCalcForm : public QWidget, public Panel {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  QRect DeviceRect(QRect logical) const;
   void DrawKeyPressed(int index);
   void RestoreKey();
   void PressAtKeyCentre(int keyNumber);
@@ -93,9 +95,11 @@ class TCalcForm : public QWidget, public Panel {
   QImage faceplate_;  // as drawn
   QImage calcImage_;  // what is shown, with a pressed key drawn into it
   QImage keyBackup_;
+  QRect backupRect_;  // where keyBackup_ came from, in device pixels
   int heldKeyIndex_ = -1;
   bool keyHeld_ = false;
   bool annMessageShown_ = false;
+  bool speedBarHeld_ = false;
   DisplayView view_;
   std::string shownChars_;
   DisplayRedrawer redrawer_;

@@ -301,13 +301,13 @@ QPixmap DrawLogo(qreal dpr) {
   return QPixmap::fromImage(image);
 }
 
-QPixmap DrawButtonGlyph(ButtonGlyph glyph, qreal dpr) {
+QPixmap DrawButtonGlyph(ButtonGlyph glyph, qreal dpr, bool lit) {
   QImage image(qRound(16 * dpr), qRound(16 * dpr), QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(dpr);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  const QColor ink(232, 228, 218);
+  const QColor ink = lit ? kShiftColour : QColor(232, 228, 218);
   const QPen pen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   switch (glyph) {
     case ButtonGlyph::Centre:

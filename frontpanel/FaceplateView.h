@@ -11,5 +11,5 @@ QImage DrawFaceplate(qreal dpr = 1.0);
 // The small logo shown over the faceplate (32 × 34).
 QPixmap DrawLogo(qreal dpr = 1.0);
 enum class ButtonGlyph { Centre, Turbo, Printer, Minimise, Exit };
-// A 16 × 16 button picture.
-QPixmap DrawButtonGlyph(ButtonGlyph glyph, qreal dpr = 1.0);
+// A 16 × 16 button picture; `lit` draws it in the accent colour, for a button that is on.
+QPixmap DrawButtonGlyph(ButtonGlyph glyph, qreal dpr = 1.0, bool lit = false);

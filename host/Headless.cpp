@@ -82,9 +82,10 @@ std::string ExecutableDir() {
 
 int PlaceAxis(int value, int screen, int window) {
   if (value < 0) value = (screen - window) / 2;
-  if (value < 0) return 0;
-  if (value > screen - window) return screen - window;  // value + window could overflow
-  return value;
+  // The far edge is limited first, so that a window larger than the screen keeps its top and
+  // left edges (the close button, the drag area) on screen.
+  if (value > screen - window) value = screen - window;  // value + window could overflow
+  return value < 0 ? 0 : value;
 }
 
 void HeadlessPanel::drawCharacters(const std::string& text) {

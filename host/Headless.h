@@ -99,5 +99,5 @@ HeadlessPanel& DefaultPanel();
 
 // The folder of the running executable, ending in '/'.
 std::string ExecutableDir();
-// Places one axis: negative centres, then clamps into the screen.
+// Places one axis: negative centres, then clamps into the screen; never below 0.
 int PlaceAxis(int value, int screen, int window);

@@ -9,12 +9,15 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QLabel>
+#include <QMap>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
@@ -47,8 +50,43 @@ class CalcFormTest : public MachineTest {
     const KeyRect& k = keyRects[KeyIndex(number)];
     return At(k.x + k.width / 2, k.y + k.height / 2);
   }
+  // A mouse event queued for the window, as the window system delivers it: routed to the
+  // component under the point and pumped by the event loop. `at` is in window coordinates.
+  void Post(QEvent::Type type, QPoint at, Qt::MouseButtons held = Qt::NoButton) {
+    QWindow* w = form->windowHandle();
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QCoreApplication::postEvent(
+        w, new QMouseEvent(type, QPointF(at), QPointF(at), w->mapToGlobal(QPointF(at)), button,
+                           held, Qt::NoModifier));
+    QCoreApplication::processEvents();
+  }
+  // The window as painted at the form's pixel ratio, with the display area blanked.
+  QImage WindowOutsideDisplay(qreal dpr) {
+    QImage image((QSizeF(form->size()) * dpr).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(dpr);
+    form->render(&image);
+    QPainter(&image).fillRect(QRect(26, 44, 253, 38).translated(1, 1), Qt::black);
+    return image;
+  }
   std::unique_ptr<TCalcForm> form;
 };
+
+// Pressed keys are drawn and restored in device pixels, so no ratio leaves traces of other keys.
+TEST_F(CalcFormTest, EveryKeyPressedAndReleasedLeavesTheWindowAsItWasAtAnyRatio) {
+  for (qreal dpr : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+    form = std::make_unique<TCalcForm>(nullptr, dpr);
+    SetPanel(form.get());
+    form->show();
+    Post(QEvent::MouseMove, At(150, 300));  // the pointer off the buttons: no hover highlight
+    const QImage before = WindowOutsideDisplay(dpr);
+    for (const KeyRect& k : keyRects) {
+      Post(QEvent::MouseButtonPress, KeyCentre(k.number), Qt::LeftButton);
+      EXPECT_NE(WindowOutsideDisplay(dpr), before) << "key " << int(k.number) << " at " << dpr;
+      Post(QEvent::MouseButtonRelease, KeyCentre(k.number));
+    }
+    EXPECT_EQ(WindowOutsideDisplay(dpr), before) << dpr;
+  }
+}
 
 TEST_F(CalcFormTest, ClickOnAKeyPressesItAndTheReleaseEndsIt) {
   for (auto button : {Qt::LeftButton, Qt::MiddleButton}) {
@@ -125,15 +163,77 @@ TEST_F(CalcFormTest, ContrastButtonsStopAtTheirLimits) {
   EXPECT_EQ(contrast, 0);
 }
 
-TEST_F(CalcFormTest, SpeedMessageLastsUntilTheNextIdlePass) {
+// The idle redraw runs every 20 ms; the message must survive it while the bar is held and after
+// the release, and give way at the next move over the faceplate.
+TEST_F(CalcFormTest, SpeedMessageStaysUntilThePointerIsBackOnTheFaceplate) {
   Cpu.Awake = 1;
+  displayOn = 1;
   LcdE = 0x003;  // PRGM and ALPHA
   form->redrawDisplay();
-  form->SpeedScrollBarScroll(40);
-  EXPECT_EQ(Ticks, 40);
+  const QImage annunciators = form->Display().AnnImage();
+  form->SetSpeedBar(80);
+  Post(QEvent::MouseMove, At(150, 570));
+  ASSERT_TRUE(form->SpeedScrollBar()->isVisible());
+  Post(QEvent::MouseButtonPress, At(60, 570), Qt::LeftButton);  // the track: a large step left
+  EXPECT_EQ(Ticks, 16);
   const QImage message = form->Display().AnnImage();
-  form->idleRedraw();
-  EXPECT_NE(form->Display().AnnImage(), message);
+  ASSERT_NE(message, annunciators);
+  QTest::qWait(120);
+  EXPECT_EQ(form->Display().AnnImage(), message) << "while held";
+  Post(QEvent::MouseButtonRelease, At(60, 570));
+  QTest::qWait(120);
+  EXPECT_EQ(form->Display().AnnImage(), message) << "after the release";
+  Post(QEvent::MouseMove, At(150, 300));
+  EXPECT_EQ(form->Display().AnnImage(), annunciators);
+}
+
+// Only the faceplate picture between keys (and the labels printed on it) drags the window.
+TEST_F(CalcFormTest, OnlyTheFaceplateStartsAWindowDrag) {
+  form->SetSpeedBar(80);
+  const struct {
+    const char* what;
+    QPoint at;
+    bool drags;
+  } cases[] = {
+      {"faceplate between keys", At(80, 190), true},
+      {"name label", At(150, 10), true},
+      {"logo", At(150, 130), false},
+      {"display", At(150, 55), false},
+      {"annunciators", At(150, 75), false},
+      {"contrast button", At(290, 24), false},
+      {"speed bar", At(150, 570), false},
+      {"key", KeyCentre(53), false},
+  };
+  for (const auto& c : cases) {
+    Post(QEvent::MouseMove, c.at);  // shows the logo or the speed bar where the pointer is
+    const QPoint before = form->pos();
+    Post(QEvent::MouseButtonPress, c.at, Qt::LeftButton);
+    Post(QEvent::MouseMove, c.at + QPoint(30, 20), Qt::LeftButton);
+    Post(QEvent::MouseButtonRelease, c.at + QPoint(30, 20));
+    EXPECT_EQ(form->pos() != before, c.drags) << c.what;
+  }
+}
+
+// The turbo glyph stands out from the button's own background whether turbo is off or on.
+TEST_F(CalcFormTest, TurboGlyphIsClearlyVisibleInBothStates) {
+  for (bool on : {false, true}) {
+    form->TurboSpeedButton()->setChecked(on);
+    const QImage image = form->grab(form->TurboSpeedButton()->geometry()).toImage();
+    QMap<QRgb, int> colours;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) ++colours[image.pixel(x, y)];
+    const QColor background =
+        std::ranges::max(colours.keys(), {}, [&](QRgb c) { return colours[c]; });
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        ink += std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                   std::abs(c.blue() - background.blue()) >
+               240;
+      }
+    EXPECT_GT(ink, 30) << (on ? "on" : "off");
+  }
 }
 
 TEST_F(CalcFormTest, SpeedBarShowsOnlyAtTheBottomAtNormalSpeed) {
@@ -151,6 +251,30 @@ TEST_F(CalcFormTest, LogoShowsOnlyOverItsArea) {
   EXPECT_TRUE(form->HpImage()->isVisible());
   QTest::mouseMove(form.get(), At(137 + 33, 115));
   EXPECT_FALSE(form->HpImage()->isVisible());
+}
+
+// Negative centres; the result is clamped so that the top and left edges stay on screen even
+// for a window larger than the screen.
+TEST(Placement, TopAndLeftEdgesStayOnScreen) {
+  const struct {
+    int value, screen, window, expected;
+  } cases[] = {
+      {-1, 1024, 309, 357}, {-1, 768, 578, 95},  {100, 1024, 309, 100},   {5000, 1024, 309, 715},
+      {-1, 512, 578, 0},    {100, 512, 578, 0},  {5000, 512, 578, 0},     {-7, 512, 578, 0},
+      {0, 578, 578, 0},     {-1, 1024, 1024, 0}, {2147483647, 10, 20, 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PlaceAxis(c.value, c.screen, c.window), c.expected)
+        << c.value << " " << c.screen << " " << c.window;
+}
+
+TEST_F(CalcFormTest, CentreKeepsATallWindowsTopOnScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  form->setFixedSize(309, screen.height() + 200);
+  form->CenterSpeedButtonClick();
+  EXPECT_EQ(form->pos(), QPoint((screen.width() - 309) / 2, 0));
+  form->PlaceMainWindow(10, 20);
+  EXPECT_EQ(form->pos(), QPoint(10, 0));
 }
 
 TEST_F(CalcFormTest, CentreAndPlacementArithmetic) {
