@@ -46,6 +46,10 @@ add_test(NAME installed_run
          COMMAND ${CMAKE_SOURCE_DIR}/tests/packaging/installed-run.sh ${CMAKE_BINARY_DIR}
                  ${CMAKE_COMMAND} $<TARGET_EXISTS:VALDOR>)
 
+# cpack (and the install target) would otherwise build everything, the test suites included;
+# make install and make package build just the installed targets first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME valdor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -61,4 +65,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # The library dependencies are computed from the programs by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its window-system plugin at run time, which no library dependency names.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 include(CPack)
