@@ -19,6 +19,10 @@ class Host {
   virtual void RunInGuiThread(const std::function<void()>& fn) = 0;
   // The modal message box with an OK button.
   virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
+  // The same box for a message that reports success (an information, not a warning).
+  virtual void Notice(const std::string& caption, const std::string& text) {
+    MessageBox(caption, text);
+  }
   // Handles pending window messages, so that the window is drawn and keys can be held.
   virtual void ProcessMessages() = 0;
   // Milliseconds, 32 bits, wrapping; advances in whole 10 ms steps.

@@ -21,6 +21,19 @@ qint64 BeeperDevice::readData(char* data, qint64 maxSize) {
   return n * 2;
 }
 
+namespace {
+
+void ShowBox(Host& host, QMessageBox::Icon icon, const std::string& caption,
+             const std::string& text) {
+  host.RunInGuiThread([&] {
+    QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+  });
+}
+
+}  // namespace
+
 QtHost::QtHost() = default;
 QtHost::~QtHost() {
   if (sink_) sink_->stop();
@@ -37,10 +50,11 @@ void QtHost::RunInGuiThread(const std::function<void()>& fn) {
 }
 
 void QtHost::MessageBox(const std::string& caption, const std::string& text) {
-  RunInGuiThread([&] {
-    QMessageBox::warning(QApplication::activeWindow(), QString::fromStdString(caption),
-                         QString::fromStdString(text));
-  });
+  ShowBox(*this, QMessageBox::Warning, caption, text);
+}
+
+void QtHost::Notice(const std::string& caption, const std::string& text) {
+  ShowBox(*this, QMessageBox::Information, caption, text);
 }
 
 void QtHost::ProcessMessages() {

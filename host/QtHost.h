@@ -30,6 +30,7 @@ class QtHost : public Host {
   ~QtHost() override;
   void RunInGuiThread(const std::function<void()>& fn) override;
   void MessageBox(const std::string& caption, const std::string& text) override;
+  void Notice(const std::string& caption, const std::string& text) override;
   void ProcessMessages() override;
   uint32_t TickCount() override;
   LocalDateTime LocalTime() override;

@@ -11,7 +11,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScrollArea>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -32,7 +31,9 @@ namespace {
 
 constexpr int kCellWidth = 14, kCellHeight = 16;
 constexpr int kLineHeight = 16;
-constexpr int kPrinterUnits = 720;  // printer lengths are scaled by 720 / resolution
+// The paper's pixels per inch on a real page: the 336 pixels of a line span the 57 mm roll, so a
+// printed line is about 2.7 mm high, as on the printer's own paper.
+constexpr int kPaperDpi = 150;
 const char* const kCaption = "82143A Dovada Thermal Printer";
 const QColor kMaroon(128, 0, 0);
 const QRgb kWhite = qRgb(255, 255, 255);
@@ -80,24 +81,34 @@ void StretchCopy(QImage& dst, const QRect& to, const QImage& src, const QRect& f
   }
 }
 
-// A small power sign and a paper-feed arrow for the On and Adv buttons.
-QPixmap ButtonGlyph(bool power, qreal dpr) {
+enum class Glyph { PowerOn, PowerOff, Advance };
+
+// The power sign (on: white in a lit red lamp; off: grey, unlit) and a paper-feed arrow.
+QPixmap ButtonGlyph(Glyph glyph, qreal dpr) {
   QImage image(qRound(12 * dpr), qRound(12 * dpr), QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(dpr);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(kMaroon, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  if (power) {
-    p.drawArc(QRectF(1.5, 2, 9, 9), 120 * 16, 300 * 16);
-    p.drawLine(QPointF(6, 0.8), QPointF(6, 6));
-  } else {
+  const QColor ink = glyph == Glyph::PowerOn    ? QColor(Qt::white)
+                     : glyph == Glyph::PowerOff ? QColor(128, 128, 128)
+                                                : kMaroon;
+  if (glyph == Glyph::PowerOn) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(220, 24, 24));
+    p.drawEllipse(QRectF(0, 0, 12, 12));
+  }
+  p.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  if (glyph == Glyph::Advance) {
     p.drawLine(QPointF(6, 1.5), QPointF(6, 10.5));
     QPainterPath head;
     head.moveTo(2.5, 5);
     head.lineTo(6, 1.5);
     head.lineTo(9.5, 5);
     p.drawPath(head);
+  } else {
+    p.drawArc(QRectF(2.5, 3, 7, 7), 120 * 16, 300 * 16);
+    p.drawLine(QPointF(6, 2), QPointF(6, 6));
   }
   p.end();
   return QPixmap::fromImage(image);
@@ -166,18 +177,18 @@ class TPrintJob {
 
   // A new page when the line does not fit on the current one.
   void StartLine() {
-    lineHeight_ = MulDiv(kLineHeight, kPrinterUnits, dy_);
+    lineHeight_ = MulDiv(kLineHeight, dy_, kPaperDpi);
     if (pageLine_ + lineHeight_ > pageHeight_) {
       ++page_;
       pageLine_ = 0;
     }
   }
-  // The image put at paper position (x, line top + y) with paper size w × h.
+  // The image put at paper position (x, line top + y) with paper size w × h. Both corners are
+  // scaled, so that neighbouring cells meet without a gap at any resolution.
   void Copy(int x, int y, int w, int h, int image) {
-    ops_.push_back({page_,
-                    QRect(MulDiv(x, kPrinterUnits, dx_), pageLine_ + MulDiv(y, kPrinterUnits, dy_),
-                          MulDiv(w, kPrinterUnits, dx_), MulDiv(h, kPrinterUnits, dy_)),
-                    image});
+    const QPoint from(MulDiv(x, dx_, kPaperDpi), pageLine_ + MulDiv(y, dy_, kPaperDpi));
+    const QPoint to(MulDiv(x + w, dx_, kPaperDpi), pageLine_ + MulDiv(y + h, dy_, kPaperDpi));
+    ops_.push_back({page_, QRect(from, to - QPoint(1, 1)), image});
   }
   void EndLine() { pageLine_ += lineHeight_; }
   int PageLine() const { return pageLine_; }
@@ -245,19 +256,28 @@ void TPaperView::resizeEvent(QResizeEvent*) {
 }
 
 // The right button opens the context menu, whose popup takes the release: it never pauses.
+// Other presses are counted before Pause, which processes messages while it waits: a release
+// delivered meanwhile finds the count and lets the pause go as soon as it stands.
 void TPaperView::mousePressEvent(QMouseEvent* e) {
   if (e->button() == Qt::RightButton) return;
+  ++held_;
   if (TNutCPU::Pause()) ++pauses_;
+  ResumeUnheld();
 }
 
 void TPaperView::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() == Qt::RightButton || pauses_ == 0) return;
-  --pauses_;
-  TNutCPU::Resume();
+  if (e->button() == Qt::RightButton) return;
+  if (held_ > 0) --held_;
+  ResumeUnheld();
 }
 
 void TPaperView::ReleasePause() {
-  for (; pauses_ > 0; --pauses_) TNutCPU::Resume();
+  held_ = 0;
+  ResumeUnheld();
+}
+
+void TPaperView::ResumeUnheld() {
+  for (; pauses_ > held_; --pauses_) TNutCPU::Resume();
 }
 
 // ----- The window -----
@@ -271,6 +291,8 @@ TDovadaForm::TDovadaForm() : QWidget(nullptr) {
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFocusPolicy(Qt::StrongFocus);
   setFont(QFont("MS Sans Serif", 8));
+  // The paper has one width: only the height follows a drag, so neither edge moves sideways.
+  setFixedWidth(kDesignWidth);
   resize(kDesignWidth, kDesignHeight);
 
   fontImage_ = DrawPrinterFont();
@@ -292,7 +314,11 @@ TDovadaForm::TDovadaForm() : QWidget(nullptr) {
   onButton_ = AddButton(2, 48, "On", "Turn printer on/off ...");
   onButton_->setCheckable(true);
   onButton_->setChecked(true);
-  onButton_->setIcon(ButtonGlyph(true, dpr));
+  // The power lamp shows On and Off, unlike the mode switch, which shows its position pressed.
+  QIcon power;
+  power.addPixmap(ButtonGlyph(Glyph::PowerOn, dpr), QIcon::Normal, QIcon::On);
+  power.addPixmap(ButtonGlyph(Glyph::PowerOff, dpr), QIcon::Normal, QIcon::Off);
+  onButton_->setIcon(power);
   manButton_ = AddButton(54, 40, "Man", "Manual mode ...");
   normButton_ = AddButton(98, 40, "Norm", "Normal mode ...");
   traceButton_ = AddButton(142, 40, "Trace", "Trace mode ...");
@@ -307,7 +333,7 @@ TDovadaForm::TDovadaForm() : QWidget(nullptr) {
   printerButton_->setCheckable(true);
   printButton_ = AddButton(238, 48, "Print", "Print the content of the buffer ...");
   advanceButton_ = AddButton(290, 48, "Adv", "Advance paper for one line ...");
-  advanceButton_->setIcon(ButtonGlyph(false, dpr));
+  advanceButton_->setIcon(ButtonGlyph(Glyph::Advance, dpr));
   advanceButton_->setLayoutDirection(Qt::RightToLeft);  // the glyph right of the caption
 
   connect(onButton_, &QToolButton::clicked, this, [this] { OnSpeedButtonClick(); });
@@ -330,9 +356,6 @@ TDovadaForm::TDovadaForm() : QWidget(nullptr) {
   // The view gets its design size at once, before the window is first shown.
   layout->activate();
   paperView_->resize(scrollBox_->viewport()->size());
-
-  settledSize_ = size();
-  rightEdge_ = geometry().x() + width();
 }
 
 TDovadaForm::~TDovadaForm() {
@@ -453,15 +476,18 @@ void TDovadaForm::EndPrintJob() {
   if (!job_) return;  // aborted, or never begun
   const std::unique_ptr<TPrintJob> job = std::move(job_);
   QString message;
-  job->Finish(message);
-  if (!message.isEmpty()) TheHost().MessageBox(kCaption, message.toStdString());
+  const bool ok = job->Finish(message);
+  if (message.isEmpty()) return;
+  if (ok)
+    TheHost().Notice(kCaption, message.toStdString());
+  else
+    TheHost().MessageBox(kCaption, message.toStdString());
 }
 
 void TDovadaForm::ApplyPlacement(int left, int top, int width, int height) {
   move(left, top);
-  resize(width, height);
-  settledSize_ = size();
-  rightEdge_ = geometry().x() + this->width();
+  setFixedWidth(std::clamp(width, 1, QWIDGETSIZE_MAX));
+  resize(this->width(), height);
 }
 
 void TDovadaForm::contextMenuEvent(QContextMenuEvent* e) {
@@ -481,36 +507,6 @@ void TDovadaForm::hideEvent(QHideEvent* e) {
   PrinterOn = 0;
   paperView_->ReleasePause();
   if (hiddenHandler) hiddenHandler();
-}
-
-// Dragging an edge must not move the right edge: after a change of size the window is moved
-// back so that it ends where it did. The check runs once the move and resize events of one
-// change have all arrived.
-void TDovadaForm::moveEvent(QMoveEvent*) {
-  ScheduleKeepRightEdge();
-}
-
-void TDovadaForm::resizeEvent(QResizeEvent*) {
-  ScheduleKeepRightEdge();
-}
-
-void TDovadaForm::ScheduleKeepRightEdge() {
-  if (settlePending_) return;
-  settlePending_ = true;
-  QTimer::singleShot(0, this, [this] { KeepRightEdge(); });
-}
-
-void TDovadaForm::KeepRightEdge() {
-  settlePending_ = false;
-  const QRect g = geometry();
-  const bool resized = g.size() != settledSize_;
-  settledSize_ = g.size();
-  if (resized && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
-    const int shift = rightEdge_ - (g.x() + g.width());
-    if (shift != 0) move(pos() + QPoint(shift, 0));
-    return;
-  }
-  rightEdge_ = g.x() + g.width();
 }
 
 bool TDovadaForm::eventFilter(QObject* watched, QEvent* event) {

@@ -42,7 +42,10 @@ class TPaperView : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
 
  private:
+  void ResumeUnheld();
+
   QImage paper_;
+  int held_ = 0;    // mouse buttons pressed on the paper and not yet released
   int pauses_ = 0;  // successful TNutCPU::Pause calls not yet resumed
 };
 
@@ -77,7 +80,8 @@ class TDovadaForm : public QWidget {
   void AbortPrintJob();
   void EndPrintJob();
 
-  // Position (frame) and size (client area) as written to the configuration.
+  // Position (frame) and size (client area) as written to the configuration; the width stays
+  // fixed at the one given.
   void ApplyPlacement(int left, int top, int width, int height);
 
   int PaperLine() const { return paperLine_; }
@@ -103,14 +107,10 @@ class TDovadaForm : public QWidget {
   void keyPressEvent(QKeyEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
   void hideEvent(QHideEvent* e) override;
-  void moveEvent(QMoveEvent* e) override;
-  void resizeEvent(QResizeEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QToolButton* AddButton(int x, int width, const QString& caption, const QString& hint);
-  void ScheduleKeepRightEdge();
-  void KeepRightEdge();
 
   QImage fontImage_;
   QWidget* frontPanel_ = nullptr;
@@ -128,10 +128,6 @@ class TDovadaForm : public QWidget {
   int paperLine_ = 0;
   std::deque<std::string> paperText_;
   TPaperMenu* paperMenu_ = nullptr;
-  // The right edge that a resize keeps, and the size it was last seen with.
-  int rightEdge_ = 0;
-  QSize settledSize_;
-  bool settlePending_ = false;
 };
 
 // ----- What the main window calls -----

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QContextMenuEvent>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -26,6 +28,7 @@
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
 #include "host/ProfileFile.h"
+#include "host/QtHost.h"
 #include "printer/Dovada.h"
 #include "printer/PrinterFont.h"
 #include "printer/QtPaperMenu.h"
@@ -63,6 +66,21 @@ QRect InkBox(const QImage& image, QRect r) {
 QRect Cell(int code) {
   return QRect(14 * (code % 16), 16 * (code / 16), 14, 16);
 }
+
+// The Qt host for one test, as in the program: it pumps Qt's events while the machine waits.
+struct UseQtHost {
+  UseQtHost(Host& back, const std::string& home) : back(back) {
+    qputenv("VALDOR_HOME", home.c_str());
+    SetHost(&qt);
+  }
+  ~UseQtHost() {
+    if (TNutCPU::Exists()) TNutCPU::Stop();
+    SetHost(&back);
+    qunsetenv("VALDOR_HOME");
+  }
+  QtHost qt;
+  Host& back;
+};
 
 class DovadaFormTest : public MachineTest {
  protected:
@@ -151,6 +169,23 @@ TEST_F(DovadaFormTest, WindowLayout) {
     EXPECT_EQ(c.button->isCheckable(), c.checkable);
     EXPECT_EQ(c.button->isChecked(), c.down);
   }
+}
+
+// The On button's lamp shows the power state; a pressed mode button only shows the switch.
+TEST_F(DovadaFormTest, OnButtonShowsItsStateByItsLamp) {
+  TDovadaForm* f = Show();
+  const auto lamp = [&](QIcon::State state) {
+    return f->OnSpeedButton()->icon().pixmap(QSize(12, 12), QIcon::Normal, state).toImage();
+  };
+  const QImage on = lamp(QIcon::On), off = lamp(QIcon::Off);
+  EXPECT_NE(on, off);
+  // Lit: red dominates the lamp's middle row.
+  int red = 0;
+  for (int x = 0; x < on.width(); ++x) {
+    const QColor c = on.pixelColor(x, on.height() / 2);
+    red += c.alpha() > 128 && c.red() > 2 * c.green();
+  }
+  EXPECT_GT(red, on.width() / 3);
 }
 
 TEST_F(DovadaFormTest, FullPaperScrollsUpOneLine) {
@@ -326,16 +361,23 @@ TEST_F(DovadaFormTest, PlacementComesFromAndGoesToTheConfiguration) {
   EXPECT_FALSE(SavePrinterPlacement());
 }
 
+// A drag of an edge is a new geometry from the window manager: the width stays that of the
+// paper, so the right edge stays put without the window being moved afterwards.
 TEST_F(DovadaFormTest, ResizingKeepsTheRightEdge) {
   TDovadaForm* f = Show();
   f->move(100, 50);
   Settle();
-  const int right = f->geometry().x() + f->width();
-  for (int width : {300, 380, 340}) {
-    f->resize(width, 500);
+  const QRect start = f->geometry();
+  const struct {
+    int dw, dh;
+  } drags[] = {{40, 0}, {-40, -60}, {0, -100}, {0, 100}};
+  for (const auto& d : drags) {
+    SCOPED_TRACE(d.dw);
+    f->setGeometry(start.adjusted(0, 0, d.dw, d.dh));
     Settle();
-    EXPECT_EQ(f->geometry().x() + f->width(), right) << width;
-    EXPECT_EQ(f->width(), width);
+    EXPECT_EQ(f->geometry().right(), start.right());
+    EXPECT_EQ(f->geometry().left(), start.left());
+    EXPECT_EQ(f->height(), start.height() + d.dh);
   }
 }
 
@@ -365,8 +407,8 @@ class DovadaPrintTest : public DovadaFormTest {
   }
 };
 
-TEST_F(DovadaPrintTest, PdfHoldsThePaperScaledByItsResolution) {
-  for (int dpi : {720, 360}) {
+TEST_F(DovadaPrintTest, PdfHoldsThePaperAtItsRealSize) {
+  for (int dpi : {720, 300}) {
     SCOPED_TRACE(dpi);
     SetPdfResolution(dpi);
     TDovadaForm* f = Show();
@@ -383,10 +425,11 @@ TEST_F(DovadaPrintTest, PdfHoldsThePaperScaledByItsResolution) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_NE(host.messages[0].find(home + "Dovada Printer Output.pdf"), std::string::npos);
     ASSERT_EQ(ReadFile(Pdf()).substr(0, 5), "%PDF-");
-    const QImage page = Render(4 * dpi);
+    // Whatever the printer's resolution, a paper pixel is 1/150 inch on the page: 4 page
+    // pixels at 600 dpi.
+    const QImage page = Render(600);
     if (page.isNull()) continue;  // without pdftoppm the file's existence must do
-    // At 720 dpi the page holds the paper's pixels one to one; at 360 every length doubles.
-    const int scale = 4 * 720 / dpi;
+    const int scale = 4;
     const QRect paperInk = InkBox(Paper(), Paper().rect());
     const QRect pageInk = InkBox(page, page.rect());
     // The renderer may round an image's far edges up by a pixel.
@@ -406,21 +449,72 @@ TEST_F(DovadaPrintTest, PdfHoldsThePaperScaledByItsResolution) {
 }
 
 TEST_F(DovadaPrintTest, NewPageWhenTheNextLineDoesNotFit) {
-  // At 1440 dpi a line is 8 printer pixels, and an A4 or Letter page with its margins of 10
-  // points holds a whole number of lines: the last one ends exactly at the bottom.
-  SetPdfResolution(1440);
+  // At 1200 dpi a line is 128 printer pixels.
+  SetPdfResolution(1200);
   QPrinter reference(QPrinter::HighResolution);
   reference.setOutputFormat(QPrinter::PdfFormat);
-  reference.setResolution(1440);
-  ASSERT_EQ(reference.height() % 8, 0);
-  const int linesPerPage = reference.height() / 8;
+  reference.setResolution(1200);
+  const int linesPerPage = reference.height() / 128;
   for (int lines : {linesPerPage, linesPerPage + 1}) {
     TDovadaForm* f = Show();
     Click(f->PrinterSpeedButton());
     for (int i = 0; i < lines; ++i) Line("X");
-    EXPECT_EQ(f->PageLine(), lines == linesPerPage ? 8 * lines : 8);
+    EXPECT_EQ(f->PageLine(), lines == linesPerPage ? 128 * lines : 128);
     Click(f->PrinterSpeedButton());
     EXPECT_EQ(Pages(), lines == linesPerPage ? 1 : 2) << lines;
+  }
+}
+
+// Printed as on the printer's own 57 mm roll: 24 characters span about 56 mm and a line is about
+// 2.7 mm high, at any resolution.
+TEST_F(DovadaPrintTest, PrintedLineHasItsRealSize) {
+  for (int dpi : {720, 300}) {
+    SCOPED_TRACE(dpi);
+    SetPdfResolution(dpi);
+    TDovadaForm* f = Show();
+    Click(f->PrinterSpeedButton());
+    Line(std::string(24, 'H'));
+    Line(std::string(24, 'H'));
+    Click(f->PrinterSpeedButton());
+    const QImage page = Render(600);
+    if (page.isNull()) GTEST_SKIP() << "no pdftoppm";
+    const QRect ink = InkBox(page, page.rect());
+    const double mm = 25.4 / 600;  // one pixel of the rendering
+    // Each line's H is 7 dots high; the two lines' tops are one line apart.
+    const QRect first = InkBox(page, QRect(ink.left(), ink.top(), 20, 62));
+    const int pitch = InkBox(page, QRect(ink.left(), first.bottom() + 1, 20, 200)).top() - ink.top();
+    EXPECT_NEAR(pitch * mm, 16 * 25.4 / 150, 0.05);
+    EXPECT_NEAR(ink.width() * mm, 332 * 25.4 / 150, 0.1);
+    EXPECT_LT(ink.width() * mm, 57);
+    std::filesystem::remove(Pdf());
+  }
+}
+
+// A message that reports success carries the information icon, a failure the warning icon.
+TEST_F(DovadaPrintTest, MessageIconTellsSuccessFromFailure) {
+  UseQtHost qt(host, home);
+  struct Case {
+    bool blocked;
+    QMessageBox::Icon icon;
+  } cases[] = {{false, QMessageBox::Information}, {true, QMessageBox::Warning}};
+  for (const Case& c : cases) {
+    if (c.blocked) {
+      std::filesystem::remove(Pdf());
+      std::filesystem::create_directory(Pdf());
+    }
+    TDovadaForm* f = Show();
+    Click(f->PrinterSpeedButton());
+    Line("OK");
+    QMessageBox::Icon shown = QMessageBox::NoIcon;
+    QTimer::singleShot(50, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+          shown = box->icon();
+          box->accept();
+        }
+    });
+    Click(f->PrinterSpeedButton());
+    EXPECT_EQ(shown, c.icon) << c.blocked;
   }
 }
 
@@ -533,6 +627,28 @@ TEST_F(DovadaFormTest, ContextMenuSavesThePaperAsPictureAndText) {
   const QImage saved(QString::fromStdString(home + "paper.png"));
   EXPECT_EQ(saved.convertToFormat(Paper().format()), Paper().copy(0, 0, Paper().width(), 32));
   EXPECT_FALSE(SavePaperText(f->PaperText(), QString::fromStdString(home + "no/paper.txt")));
+}
+
+// Pause processes messages until the CPU stands: a release that arrives meanwhile (queued before
+// the press was counted) must still let the CPU go.
+TEST_F(DovadaPauseTest, ReleaseDeliveredWhilePausingResumes) {
+  TDovadaForm* f = Show();
+  QWidget* paper = f->PrinterImage();
+  UseQtHost qt(host, home);
+  host.SetFakeTicks(std::nullopt);
+  Cpu.Running = 1;
+  LoadWords(0, {0x003});
+  TNutCPU::Create();
+  ASSERT_TRUE(Runs());
+  std::this_thread::sleep_for(50ms);  // running again after the halt that counted its cycles
+  const QPointF at(20, 20);
+  QCoreApplication::postEvent(paper, new QMouseEvent(QEvent::MouseButtonRelease, at,
+                                                     paper->mapToGlobal(at), Qt::LeftButton,
+                                                     Qt::NoButton, Qt::NoModifier));
+  QTest::mousePress(paper, Qt::LeftButton, {}, at.toPoint());
+  QApplication::processEvents();
+  EXPECT_TRUE(Runs());
+  HidePrinter();  // lets a stuck pause go before the thread is stopped
 }
 
 // ----- MulDiv -----
