@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/MissingRom.h"
+#include "app/QtLifeCycle.h"
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
@@ -51,6 +52,8 @@ bool AnswerOnTerminal(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (AnswerOnTerminal(argc, argv)) return 0;
+  // First of all: from here on an end signal becomes an orderly close of the main window.
+  CatchEndSignals();
   QApplication app(argc, argv);
   QApplication::setApplicationVersion(VALDOR_VERSION);
   QtHost host;
@@ -67,9 +70,11 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("VALDOR");
   TCalcForm form;
   SetPanel(&form);
+  TLifeCycle life(&form);
   for (int i = 1; i < argc; ++i) ApplySwitch(argv[i]);
 
   StartUp();
+  life.StartUpFinished();  // the memory is loaded: a close from now on saves it
   if (const std::string missing = NoRomMessage(); !missing.empty())
     host.MessageBox("VALDOR", missing);
   // Turbo from the configuration runs at the normal priority until the switch is used.
@@ -79,9 +84,12 @@ int main(int argc, char** argv) {
     form.DovadaSpeedButton()->setChecked(true);
     form.DovadaSpeedButtonClick();
   }
-  TNutCPU::Create();
-
-  const int status = app.exec();
+  // A close while the message above was shown has shut down already.
+  int status = 0;
+  if (!life.Closed()) {
+    TNutCPU::Create();
+    status = app.exec();
+  }
   TNutCPU::Stop();
   EndOpenPrintJob();  // a job still open is printed, not lost
   CloseTrace();
