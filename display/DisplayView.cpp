@@ -241,7 +241,13 @@ void DisplayView::drawCharacters(const std::string& text) {
       p.drawImage(cell, fontStrip_, QRectF(kGlyphWidth * g, 0, kGlyphWidth, kGlyphHeight));
       continue;
     }
-    p.fillRect(cell, QColor(kUnlit));
+    // Clear every device pixel the cell touches, without antialiasing: at fractional ratios
+    // its edges fall inside pixels, and a blended fill would keep part of the old glyph there.
+    const QRect device = QRectF(cell.topLeft() * dpr_, cell.size() * dpr_).toAlignedRect();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(QRectF(QPointF(device.topLeft()) / dpr_, QSizeF(device.size()) / dpr_),
+               QColor(kUnlit));
+    p.setRenderHint(QPainter::Antialiasing, true);
     QPainterPath lit;
     lit.setFillRule(Qt::WindingFill);  // overlapping strokes fill once
     for (const Stroke& s : kStrokes) {

@@ -182,6 +182,18 @@ TEST(Drawing, DiagonalsAreSmoothAtRatioTwo) {
   EXPECT_EQ(image.pixel(2 * 32 + 4, 4), ContrastColour(15).rgb());  // the top bar of "8"
 }
 
+// A character drawn over another leaves nothing of the old one at any ratio: at fractional
+// ratios the cell edges fall inside device pixels, which must be cleared too.
+TEST(Drawing, RedrawnCharactersLeaveNoTraceAtAnyRatio) {
+  for (qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+    DisplayView used(ratio), fresh(ratio);
+    used.drawCharacters("::::::::::::");
+    used.drawCharacters("HELLO");
+    fresh.drawCharacters("HELLO");
+    EXPECT_EQ(used.DispImage(), fresh.DispImage()) << ratio;
+  }
+}
+
 TEST(Drawing, CharactersAtTheirCells) {
   DisplayView view;
   ASSERT_EQ(view.DispImage().size(), QSize(253, 21));
