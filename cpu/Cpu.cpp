@@ -177,16 +177,6 @@ void Step() {
   const uint16_t word = FetchRom(Cpu.PC);
   if (Trace.load(std::memory_order_relaxed)) WriteTraceRecord();
   ExecuteWord(word);
-
-  if (!Trace.load(std::memory_order_relaxed) && !DebuggerOpen.load(std::memory_order_relaxed)) {
-    const int32_t ticks = Ticks.load(std::memory_order_relaxed);
-    if (ticks > 0) {
-      const uint32_t k = (static_cast<uint32_t>(ticks) * 32u) & 0xFFFFu;
-      volatile uint16_t sink = 0;
-      for (uint32_t i = 0; i < k; ++i) sink = FetchRom(Cpu.PC);
-      (void)sink;
-    }
-  }
 }
 
 std::string CpuErrorText(uint16_t op, const std::string& message) {

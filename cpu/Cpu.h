@@ -50,7 +50,7 @@ extern std::atomic<uint8_t> TurboSuspended;
 extern std::atomic<uint8_t> DebuggerOpen;
 extern std::atomic<uint8_t> Animate;
 extern std::atomic<uint8_t> Trace;
-extern std::atomic<int32_t> Ticks;        // delay per instruction, in units of 32 ROM fetches
+extern std::atomic<int32_t> Ticks;        // wall time per instruction at normal speed, x 0.62 us
 extern std::atomic<int32_t> Sensitivity;  // RSTKB count after a key release
 extern std::atomic<int32_t> AutoOffDeadline;
 extern uint8_t NormalPriority;
@@ -83,7 +83,8 @@ extern const uint8_t DigitRow[kDigits];
 
 void BuildDispatchTable();
 
-// One instruction at normal speed: trace hook, execution, speed delay.
+// One instruction at normal speed: trace hook and execution. The CPU thread paces it
+// (PaceStep); the debugger's single step and the headless runner do not.
 void Step();
 // What happens to a word while a smart peripheral has the instruction stream.
 void PeripheralStep(uint16_t word);

@@ -7,6 +7,7 @@
 
 #include "cpu/Cpu.h"
 #include "cpu/RunLoop.h"
+#include "cpu/Wake.h"
 #include "display/Lcd.h"
 #include "host/Host.h"
 #include "host/Threads.h"
@@ -48,6 +49,7 @@ void RunLoop() {
   SetThreadPriority(cpuTid, NormalPriority);  // whatever Turbo is; the switch applies the other
   for (;;) {
     PausePoint();
+    const uint64_t seen = WakeSequence();  // before the iteration tests what it waits for
     Iteration it;
     if (DebuggerOpen.load(std::memory_order_acquire)) {
       std::unique_lock lock(machineLock);
@@ -65,7 +67,12 @@ void RunLoop() {
       it = RunIteration();
     }
     if (it == Iteration::Ended) break;
-    if (it != Iteration::Executed) IdleSleep();
+    // Asleep or halted: block until something can change that (WakeCpu), or until the next
+    // event of the sleeping calculator's own (automatic power-off, the timer chip).
+    if (it == Iteration::Idle && !Cpu.Awake.load(std::memory_order_relaxed))  // not just woken
+      WaitForWake(seen, WakeClock::now() + std::chrono::milliseconds(IdleWaitMs()));
+    else if (it == Iteration::Halted)
+      WaitForWake(seen, WakeClock::now() + std::chrono::milliseconds(kMaxIdleWaitMs));
   }
   haltAcknowledged = false;
   loopEnded = true;
@@ -88,6 +95,7 @@ void TNutCPU::Stop() {
     Cpu.Running = 0;
     pauseChanged.notify_all();
   }
+  WakeCpu();
   // The loop may be blocked in a hand-over to the GUI thread, which is the caller.
   while (!loopEnded) {
     TheHost().ProcessMessages();
@@ -110,12 +118,14 @@ void TNutCPU::SetTurbo(bool on) {
   Turbo = on ? 1 : 0;
   TurboSuspended = 0;
   if (cpuTid) SetThreadPriority(cpuTid, on ? TurboPriority : NormalPriority);
+  WakeCpu();  // out of a pacing wait at once
 }
 
 bool TNutCPU::Pause() {
   if (!threadExists || OnCpuThread()) return false;
   std::unique_lock lock(pauseMutex);
   ++pauseRequests;
+  WakeCpu();  // a waiting thread reaches its pause point now
   while (!pausedNow && !loopEnded) {
     lock.unlock();
     TheHost().ProcessMessages();
@@ -143,10 +153,12 @@ void TNutCPU::RunHalted(const std::function<void()>& fn) {
     if (paused) Resume();
     return;
   }
+  WakeCpu();  // out of a pacing wait, to acknowledge the halt
   while (!loopEnded) {
     if (haltAcknowledged.load(std::memory_order_acquire) && machineLock.try_lock()) {
       fn();
       machineLock.unlock();
+      WakeCpu();  // fn may have changed what the thread waits for
       return;
     }
     TheHost().ProcessMessages();

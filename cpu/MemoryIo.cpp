@@ -2,6 +2,7 @@
 
 #include "cpu/Cpu.h"
 #include "cpu/Handlers.h"
+#include "cpu/Wake.h"
 #include "display/Lcd.h"
 #include "frontpanel/Keys.h"
 #include "host/Panel.h"
@@ -141,6 +142,7 @@ void KeyPressed(int keyNumber) {
     TurboSuspended = 1;
     Turbo = 0;
   }
+  WakeCpu();
 }
 
 void KeyReleased() {
@@ -149,4 +151,5 @@ void KeyReleased() {
     Turbo = 1;
     TurboSuspended = 0;
   }
+  WakeCpu();
 }

@@ -1,6 +1,9 @@
 #include "cpu/RunLoop.h"
 
+#include <algorithm>
+
 #include "cpu/Cpu.h"
+#include "cpu/Pacing.h"
 #include "cpu/TurboStep.h"
 #include "display/Lcd.h"
 #include "host/Host.h"
@@ -44,6 +47,18 @@ void IdlePoll() {
   }
 }
 
+uint32_t IdleWaitMs() {
+  uint32_t wait = std::min(kMaxIdleWaitMs, MsToNextTimerEvent());
+  if (displayOn.load(relaxed) && Cpu.PfAd == 0xFD) {
+    // The power-off happens once the tick counter is past the deadline: one 10 ms tick later.
+    const int32_t left =
+        static_cast<int32_t>(static_cast<uint32_t>(AutoOffDeadline.load(relaxed)) -
+                             TheHost().TickCount()) + 10;
+    wait = std::min(wait, static_cast<uint32_t>(std::max(left, 0)));
+  }
+  return wait;
+}
+
 Iteration RunIteration() {
   if (!Cpu.Running.load(relaxed)) return Iteration::Ended;
   if (allSegmentsHalt.load(relaxed)) return Iteration::Halted;
@@ -57,9 +72,11 @@ Iteration RunIteration() {
     RefreshDebuggerAnimate();
     return Iteration::Executed;
   }
-  if (Turbo.load(relaxed))
+  if (Turbo.load(relaxed)) {
     TurboStep();
-  else
+  } else {
     Step();
+    PaceStep();
+  }
   return Iteration::Executed;
 }

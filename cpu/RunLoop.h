@@ -1,6 +1,8 @@
 #pragma once
 // One iteration of the CPU thread's loop, shared by the CPU thread and valdor-run.
 
+#include <cstdint>
+
 enum class Iteration {
   Executed,  // one instruction ran
   Idle,      // asleep: one idle poll
@@ -17,3 +19,7 @@ Iteration RunIteration();
 void IdlePoll();
 // Whether a sleeping CPU wakes now.
 bool WakeCondition();
+// How long a sleeping CPU may wait for WakeCpu before its next idle poll: until the automatic
+// power-off or the timer chip's next event, at most kMaxIdleWaitMs.
+constexpr uint32_t kMaxIdleWaitMs = 1000;
+uint32_t IdleWaitMs();

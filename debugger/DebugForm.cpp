@@ -23,6 +23,7 @@
 
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
+#include "cpu/Wake.h"
 #include "debugger/Debug.h"
 #include "debugger/EditParse.h"
 #include "debugger/Trace.h"
@@ -494,6 +495,7 @@ void TDebugForm::ShowDebugger(QWidget* mainWindow) {
   traceBox_->setChecked(Trace.load() != 0);
   sstButton_->setEnabled(!Animate.load());
   DebuggerOpen = 1;
+  WakeCpu();
   show();
   raise();
   activateWindow();
@@ -591,6 +593,7 @@ void TDebugForm::ExitSpeedButtonClick() {
 void TDebugForm::AnimateCheckBoxClick() {
   const bool on = animateBox_->isChecked();
   Animate = on ? 1 : 0;
+  WakeCpu();
   sstButton_->setEnabled(!on);
 }
 
@@ -619,6 +622,7 @@ void TDebugForm::showEvent(QShowEvent* e) {
 void TDebugForm::closeEvent(QCloseEvent* e) {
   closing_ = true;
   DebuggerOpen = 0;
+  WakeCpu();
   e->accept();
 }
 

@@ -17,6 +17,7 @@
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
+#include "cpu/Wake.h"
 #include "debugger/DebugForm.h"
 #include "frontpanel/FaceplateView.h"
 #include "frontpanel/Keys.h"
@@ -141,11 +142,13 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
 
   view_.applyContrast(5);
 
-  // The idle redraw: the display in turbo mode and the end of the speed message.
+  // The idle redraw: the display in turbo mode. It runs only while turbo is on, so that a
+  // sleeping calculator costs nothing.
   idleTimer_ = new QTimer(this);
   idleTimer_->setInterval(20);
   connect(idleTimer_, &QTimer::timeout, this, [this] { idleRedraw(); });
-  idleTimer_->start();
+  // Turbo from the configuration checks the button before the first show.
+  connect(turboButton_, &QToolButton::toggled, this, [this] { ArmIdleRedraw(); });
 }
 
 TCalcForm::~TCalcForm() {
@@ -265,6 +268,7 @@ void TCalcForm::CalcImageMouseDown(QPoint p) {
 void TCalcForm::CalcImageMouseUp() {
   if (!keyHeld_) return;
   KeyReleased();
+  ArmIdleRedraw();  // turbo held back by the key returns
   RestoreKey();
   update(kDispRect.united(kAnnRect).translated(kClient));
 }
@@ -291,7 +295,18 @@ void TCalcForm::PressAtKeyCentre(int keyNumber) {
 void TCalcForm::idleRedraw() {
   if (shuttingDown) return;
   // The speed message is not cleared here: it stays until the pointer is back on the faceplate.
-  if (Turbo) redrawDisplay();
+  if (Turbo)
+    redrawDisplay();
+  else
+    idleTimer_->stop();
+}
+
+void TCalcForm::ArmIdleRedraw() {
+  if (Turbo && !idleTimer_->isActive()) idleTimer_->start();
+}
+
+bool TCalcForm::IdleRedrawActive() const {
+  return idleTimer_->isActive();
 }
 
 // ----- Buttons -----
@@ -303,6 +318,7 @@ void TCalcForm::CenterSpeedButtonClick() {
 
 void TCalcForm::TurboSpeedButtonClick() {
   TNutCPU::SetTurbo(turboButton_->isChecked());
+  ArmIdleRedraw();
 }
 
 void TCalcForm::DecreaseContrastSpeedButtonClick() {
@@ -321,6 +337,7 @@ void TCalcForm::IncreaseContrastSpeedButtonClick() {
 
 void TCalcForm::SpeedScrollBarScroll(int position) {
   Ticks = position;
+  WakeCpu();  // the new speed applies from the next instruction
   drawAnnunciators(" Speed adjusting: TICKS=" + std::to_string(position));
   annMessageShown_ = displayOn;
 }

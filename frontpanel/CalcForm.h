@@ -49,6 +49,8 @@ class TCalcForm : public QWidget, public Panel {
   void CalcImageMouseMove(QPoint p);
   // Runs when the GUI has nothing else to do: the display in turbo, the speed message.
   void idleRedraw();
+  // Whether the idle redraw runs: only while it has work (turbo).
+  bool IdleRedrawActive() const;
 
   // Buttons.
   void CenterSpeedButtonClick();
@@ -89,6 +91,7 @@ class TCalcForm : public QWidget, public Panel {
   void DrawKeyPressed(int index);
   void RestoreKey();
   void PressAtKeyCentre(int keyNumber);
+  void ArmIdleRedraw();
   bool StartsDrag(const QMouseEvent& e) const;
 
   qreal dpr_;

@@ -3,6 +3,7 @@
 #include "printer/Dovada.h"
 
 #include "cpu/Cpu.h"
+#include "cpu/Wake.h"
 
 std::atomic<uint32_t> PrinterStatus{0};
 uint8_t PrintBuffer[kPrintBufferLimit];
@@ -124,6 +125,7 @@ void SetPrintKey(bool down) {
     PrinterStatus.fetch_or(PrintKey);
   else
     PrinterStatus.fetch_and(~static_cast<uint32_t>(PrintKey));
+  WakeCpu();  // the buttons wake a sleeping calculator
 }
 
 void SetAdvKey(bool down) {
@@ -131,4 +133,5 @@ void SetAdvKey(bool down) {
     PrinterStatus.fetch_or(AdvKey);
   else
     PrinterStatus.fetch_and(~static_cast<uint32_t>(AdvKey));
+  WakeCpu();
 }

@@ -2,6 +2,7 @@
 
 #include "timer/Zudaroz.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -149,6 +150,47 @@ void PollTimer() {
   }
   const uint32_t now = TimerStatus.load(relaxed);
   if ((now & IntervalRuns) && (now & IntervalElapsed)) RaiseFlags();
+}
+
+namespace {
+// Digits first..last of a register as a decimal number.
+uint64_t DigitsValue(const std::atomic<uint8_t>* digits, int first, int last) {
+  uint64_t v = 0;
+  for (int i = last; i >= first; --i) v = v * 10 + digits[i].load(relaxed);
+  return v;
+}
+
+// Milliseconds from now until a counter of centiseconds, counted since its reference, reaches
+// the target; the time since the reference has already passed.
+uint32_t MsUntil(uint64_t targetCs, uint64_t countCs, const std::atomic<uint32_t>& reference) {
+  const uint64_t since = static_cast<uint32_t>(TheHost().TickCount() - reference.load(relaxed));
+  const uint64_t ms = (targetCs - countCs) * 10;
+  return ms <= since ? 0 : static_cast<uint32_t>(std::min<uint64_t>(ms - since, kNoTimerEvent - 1));
+}
+}  // namespace
+
+uint32_t MsToNextTimerEvent() {
+  const uint32_t s = TimerStatus.load(relaxed);
+  uint32_t next = kNoTimerEvent;
+  // An alarm fires while its clock shows the alarm's second (digits 2..13).
+  auto alarm = [&](uint32_t runs, uint32_t enabled, uint32_t fired, const TimerDigits<14>& clock,
+                   const TimerDigits<14>& al, const std::atomic<uint32_t>& reference) {
+    if ((s & runs) == 0 || (s & enabled) == 0 || (s & fired) != 0) return;
+    const uint64_t clockCs = DigitsValue(clock.data(), 0, 13);
+    const uint64_t alarmSeconds = DigitsValue(al.data(), 2, 13);
+    if (alarmSeconds < clockCs / 100) return;  // passed: the clock would have to wrap
+    next = std::min(next, MsUntil(std::max(alarmSeconds * 100, clockCs), clockCs, reference));
+  };
+  alarm(ClockARuns, AlarmAEnabled, AlarmAFired, CLA, ALA, ClockReference[0]);
+  alarm(ClockBRuns, AlarmBEnabled, AlarmBFired, CLB, ALB, ClockReference[1]);
+  if (s & IntervalRuns) {
+    if (s & IntervalElapsed) return 0;
+    // The interval timer counts centiseconds in five digits and fires at TR's second.
+    const uint64_t count = DigitsValue(IT.data(), 0, 4), target = DigitsValue(TR.data(), 2, 4) * 100;
+    const uint64_t until = count / 100 <= target / 100 ? std::max(target, count) : 100000 + target;
+    next = std::min(next, MsUntil(until, count, ClockReference[2]));
+  }
+  return next;
 }
 
 void TimerRead(int n) {
@@ -308,13 +350,13 @@ void ZIrizuvaRezeze::Start() {
   timerThreadRunning = true;
   timerThread = std::thread([] {
     SetThreadPriority(CurrentThreadId(), 1);
+    std::unique_lock lock(pollMutex);
     while (!stopTimerThread) {
-      {
-        std::unique_lock lock(pollMutex);
-        resumed.wait(lock, [] { return !timerSuspended || stopTimerThread; });
-        if (!stopTimerThread) PollTimer();
-      }
-      IdleSleep();  // the tick counter moves in 10 ms steps: nothing is lost
+      resumed.wait(lock, [] { return !timerSuspended || stopTimerThread; });
+      if (stopTimerThread) break;
+      PollTimer();
+      // The tick counter moves in 10 ms steps: one poll per step loses nothing.
+      resumed.wait_for(lock, std::chrono::milliseconds(10), [] { return stopTimerThread.load(); });
     }
   });
 }

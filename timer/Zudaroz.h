@@ -24,6 +24,10 @@ void TimerWrite(int n);
 void PollTimer();
 void UpdateClock(int k);  // 0: A, 1: B
 void UpdateInterval();
+// Milliseconds of the tick counter until the next poll can raise an event (an enabled alarm or
+// the interval timer reaching its count); kNoTimerEvent when nothing runs towards one.
+constexpr uint32_t kNoTimerEvent = UINT32_MAX;
+uint32_t MsToNextTimerEvent();
 
 // The polling thread's pause, paired one to one: POWOFF suspends, waking resumes.
 void SuspendTimerThread();

@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <ctime>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "app/StartUp.h"
@@ -16,6 +18,7 @@
 #include "debugger/Trace.h"
 #include "display/Lcd.h"
 #include "host/Threads.h"
+#include "printer/Dovada.h"
 #include "support/MachineFixture.h"
 #include "timer/Zudaroz.h"
 
@@ -25,6 +28,22 @@ using namespace std::chrono_literals;
 
 constexpr uint16_t kPowoff = 0x060, kDistog = 0x320, kLoopToPrevious = 0x3FB;  // GONC -1
 constexpr uint16_t kLoopToSelf = 0x003;                                        // GONC +0
+
+// Voluntary and involuntary context switches of one thread of this process so far.
+long ContextSwitches(int tid) {
+  std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+  long total = 0;
+  for (std::string line; std::getline(status, line);)
+    if (line.find("ctxt_switches:") != std::string::npos)
+      total += std::stol(line.substr(line.find(':') + 1));
+  return total;
+}
+
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec + t.tv_nsec / 1e9;
+}
 
 class CpuThreadTest : public MachineTest {
  protected:
@@ -212,8 +231,14 @@ TEST_F(CpuThreadTest, SleepingMachineIdlesAndKeepsTime) {
     for (int i = 13; i >= 0; --i) v = v * 10 + CLA[i].load();
     return v;
   };
-  const uint32_t tick0 = host.TickCount();
-  const uint64_t clock0 = clockA();
+  // The sleeping CPU polls the chip only when it wakes: bring the clock up to date first.
+  uint32_t tick0 = 0;
+  uint64_t clock0 = 0;
+  TNutCPU::RunHalted([&] {
+    UpdateClock(0);
+    tick0 = ClockReference[0];
+    clock0 = clockA();
+  });
   timespec cpu0{}, cpu1{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu0);
   const auto wall0 = std::chrono::steady_clock::now();
@@ -233,6 +258,86 @@ TEST_F(CpuThreadTest, SleepingMachineIdlesAndKeepsTime) {
   // Clock A counts centiseconds of the tick counter; allow one tick each side.
   const int64_t elapsedCs = (tick1 - tick0) / 10;
   EXPECT_NEAR(static_cast<double>(clock1 - clock0), static_cast<double>(elapsedCs), 1.0);
+}
+
+// Asleep or held by the debugger, the CPU thread blocks until something can change that: it
+// wakes about once a second, not after every poll.
+TEST_F(CpuThreadTest, AsleepOrHaltedTheThreadDoesNotKeepWaking) {
+  struct Case {
+    const char* what;
+    uint8_t debugger;
+    uint16_t word;
+  } cases[] = {{"asleep", 0, kPowoff}, {"halted", 1, kLoopToSelf}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LoadWords(0, {c.word});
+    Cpu.PC = 0;
+    Cpu.Awake = 1;
+    Cpu.Running = 1;
+    displayOn = 0;
+    DebuggerOpen = c.debugger;
+    TNutCPU::Create();
+    ASSERT_TRUE(PumpUntil([] { return Cpu.Awake == 0 || DebuggerOpen; }));
+    Pump(50ms);  // POWOFF's display hand-over
+    const long before = ContextSwitches(TNutCPU::ThreadId());
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LE(ContextSwitches(TNutCPU::ThreadId()) - before, 5);
+    TNutCPU::Stop();
+    DebuggerOpen = 0;
+  }
+}
+
+// A key or a printer button ends the sleep at once, not at the next timed poll.
+TEST_F(CpuThreadTest, KeysAndButtonsWakeASleepingCpuAtOnce) {
+  struct Case {
+    const char* what;
+    uint8_t light;
+    std::function<void(bool)> press;
+  } cases[] = {
+      {"key, light sleep", 1, [](bool down) { down ? KeyPressed(52) : KeyReleased(); }},
+      {"ON, deep sleep", 0, [](bool down) { down ? KeyPressed(1) : KeyReleased(); }},
+      {"PRINT", 0, [](bool down) { SetPrintKey(down); }},
+      {"ADV", 1, [](bool down) { SetAdvKey(down); }},
+  };
+  LoadWords(0, {kDistog, kDistog, kPowoff});  // every wake shows as display hand-overs
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Cpu.PC = 0;
+    Cpu.Awake = 1;
+    Cpu.Running = 1;
+    displayOn = c.light;
+    TNutCPU::Create();
+    ASSERT_TRUE(PumpUntil([] { return Cpu.Awake == 0 && TimerThreadSuspended(); }));
+    Pump(20ms);
+    const int redraws = panel.redraws;
+    const auto t0 = std::chrono::steady_clock::now();
+    c.press(true);
+    ASSERT_TRUE(PumpUntil([&] { return panel.redraws > redraws; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 200ms);
+    c.press(false);
+    TNutCPU::Stop();
+  }
+}
+
+// At normal speed each instruction is worth Ticks x 0.62 us of wall time, and the thread
+// sleeps between batches instead of burning the core.
+TEST_F(CpuThreadTest, NormalSpeedRunsAtTheCalculatorsRateAndSleeps) {
+  LoadWords(0, {kLoopToSelf});
+  Ticks = 256;
+  NormalPriority = 3;  // as the tests share the machine with others
+  TNutCPU::Create();
+  Pump(50ms);
+  const uint32_t c0 = Cycles();
+  const double cpu0 = ProcessCpuSeconds();
+  const auto t0 = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(1s);
+  const uint32_t c1 = Cycles();
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  const double cpu = ProcessCpuSeconds() - cpu0;
+  std::printf("[ paced ] %.0f instructions/s, %.2f%% of one core\n", (c1 - c0) / wall,
+              100 * cpu / wall);
+  EXPECT_NEAR((c1 - c0) / wall, 6300, 6300 * 0.15);
+  EXPECT_LT(cpu / wall, 0.10);
 }
 
 }  // namespace

@@ -122,28 +122,13 @@ TEST_F(DispatchTest, SmartPeripheralSkipsWordsUntilBitZero) {
   EXPECT_EQ(Cpu.C[0], 7);
 }
 
-// The delay is a busy loop of fetches, observable only as time: at Ticks = 2047 each step
-// makes 65504 fetches, so skipping them (debugger open, tracing, Ticks = 2048 wrapping to 0,
-// Ticks <= 0)
-// must be many times faster.
+// Step itself never waits: the CPU thread paces normal speed (PaceStep), so the debugger's
+// single step and the headless runner run at full speed whatever Ticks is.
 TEST_F(DispatchTest, SpeedDelayIsSkippedWhereItMustBe) {
-  auto timeSteps = [&](int32_t ticks, bool debugger, bool trace = false) {
-    Ticks = ticks;
-    DebuggerOpen = debugger;
-    Trace = trace;  // no log is open: the records go nowhere, the delay is still skipped
-    Cpu.PC = 0;
-    const auto start = std::chrono::steady_clock::now();
-    RunSteps(200);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  };
-  const double delayed = timeSteps(2047, false);
-  EXPECT_GT(delayed, 20 * timeSteps(2047, true));
-  EXPECT_GT(delayed, 20 * timeSteps(2047, false, true));
-  EXPECT_GT(delayed, 20 * timeSteps(2048, false));
-  EXPECT_GT(delayed, 20 * timeSteps(-5, false));
-  EXPECT_GT(delayed, 20 * timeSteps(0, false));
-  DebuggerOpen = 0;
-  Trace = 0;
+  Ticks = 2047;  // 1.27 ms per instruction when paced
+  const auto start = std::chrono::steady_clock::now();
+  RunSteps(200);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
 TEST_F(DispatchTest, ErrorReportFormatsAndStopsTheMachine) {

@@ -289,6 +289,30 @@ TEST_F(RunLoopTest, LightSleepWithoutTheDisplaySelectedNeverPowersOff) {
   }
 }
 
+// A sleeping CPU waits for its own next event: the automatic power-off (one tick past the
+// deadline) or the timer chip's, and at most kMaxIdleWaitMs.
+TEST_F(RunLoopTest, IdleWaitEndsAtTheNextOwnEvent) {
+  struct Case {
+    bool light;
+    int pfad;
+    uint32_t advance, status, ms;
+  } cases[] = {
+      {true, 0xFD, 0, 0, kMaxIdleWaitMs},
+      {true, 0xFD, 599700, 0, 310},
+      {true, 0xFD, 600000, 0, 10},
+      {true, 0x10, 599700, 0, kMaxIdleWaitMs},   // no power-off without the display selected
+      {false, 0xFD, 599700, 0, kMaxIdleWaitMs},  // deep sleep: nothing to power off
+      {false, 0xFD, 0, (1 << 10) | (1 << 4), 0},  // the interval timer has elapsed
+  };
+  for (const Case& c : cases) {
+    Start();
+    Sleep(c.light, c.pfad);
+    TimerStatus = c.status;
+    host.AdvanceFakeTicks(c.advance);
+    EXPECT_EQ(IdleWaitMs(), c.ms) << c.light << " " << c.advance;
+  }
+}
+
 TEST_F(RunLoopTest, IdlePollClearsFlagsAndTimerEventBits) {
   Sleep(true, 0x20);
   TimerStatus = 0x1BFF;  // every bit but the interval timer's run bit

@@ -236,6 +236,24 @@ TEST_F(CalcFormTest, TurboGlyphIsClearlyVisibleInBothStates) {
   }
 }
 
+// The idle redraw runs only while it has work, so that a sleeping calculator costs nothing:
+// in turbo, until it is switched off. The timer's own passes, pumped by the event loop, stop it.
+TEST_F(CalcFormTest, IdleRedrawRunsOnlyWhileItHasWork) {
+  Cpu.Awake = 1;
+  displayOn = 1;
+  EXPECT_FALSE(form->IdleRedrawActive());
+  form->SpeedScrollBarScroll(40);  // the message stays until the pointer is back: no idle work
+  QTest::qWait(50);
+  EXPECT_FALSE(form->IdleRedrawActive());
+  form->TurboSpeedButton()->click();
+  EXPECT_TRUE(form->IdleRedrawActive());
+  QTest::qWait(100);
+  EXPECT_TRUE(form->IdleRedrawActive());
+  form->TurboSpeedButton()->click();
+  QTest::qWait(100);
+  EXPECT_FALSE(form->IdleRedrawActive());
+}
+
 TEST_F(CalcFormTest, SpeedBarShowsOnlyAtTheBottomAtNormalSpeed) {
   QTest::mouseMove(form.get(), At(150, 570));
   EXPECT_TRUE(form->SpeedScrollBar()->isVisible());

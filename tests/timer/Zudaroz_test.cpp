@@ -407,3 +407,56 @@ TEST_F(TimerTest, PollWithNothingRunningChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The time to the next event, as a sleeping CPU computes it, is when the polls first raise the
+// flags: one tick earlier they do not.
+TEST_F(TimerTest, TimeToTheNextEventIsWhenThePollRaisesIt) {
+  struct Case {
+    const char* what;
+    uint32_t status;
+    const char *cla, *ala, *clb, *alb, *it, *tr;
+    uint32_t sinceReference;  // ms since the last poll
+    uint32_t ms;
+  };
+  const uint32_t a = kClockARuns | kAlarmAEnabled, b = kClockBRuns | kAlarmBEnabled;
+  const Case cases[] = {
+      {"alarm A in 3 s", a, "0", "300", "0", "0", "0", "0", 0, 3000},
+      {"part of it passed", a, "0", "300", "0", "0", "0", "0", 1230, 1770},
+      {"within the second", a, "12345", "12399", "0", "0", "0", "0", 0, 0},
+      {"alarm B", b, "0", "0", "250", "500", "0", "0", 0, 2500},
+      {"the earlier one", a | b, "0", "900", "0", "410", "0", "0", 0, 4000},
+      {"alarm passed", a, "500", "300", "0", "0", "0", "0", 0, kNoTimerEvent},
+      {"alarm off", kClockARuns, "0", "300", "0", "0", "0", "0", 0, kNoTimerEvent},
+      {"alarm gone off", a | 1, "0", "300", "0", "0", "0", "0", 0, kNoTimerEvent},
+      {"clock stopped", kAlarmAEnabled, "0", "300", "0", "0", "0", "0", 0, kNoTimerEvent},
+      {"interval", kIntervalRuns, "0", "0", "0", "0", "120", "500", 0, 3800},
+      {"interval wraps", kIntervalRuns, "0", "0", "0", "0", "700", "500", 0, 998000},
+      {"interval sooner", a | kIntervalRuns, "0", "900", "0", "0", "0", "200", 0, 2000},
+      {"interval elapsed", kIntervalRuns | 16, "0", "0", "0", "0", "0", "500", 0, 0},
+      {"nothing runs", 0, "0", "300", "0", "300", "0", "500", 0, kNoTimerEvent},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetDigits(CLA, c.cla);
+    SetDigits(ALA, c.ala);
+    SetDigits(CLB, c.clb);
+    SetDigits(ALB, c.alb);
+    SetDigits(IT, c.it);
+    SetDigits(TR, c.tr);
+    TimerStatus = c.status;
+    for (auto& r : ClockReference) r = host.TickCount() - c.sinceReference;
+    ClearFlags();
+    EXPECT_EQ(MsToNextTimerEvent(), c.ms);
+    if (c.ms == 0 || c.ms == kNoTimerEvent) continue;
+    host.AdvanceFakeTicks(c.ms - 10);
+    PollTimer();
+    EXPECT_TRUE(NoFlags());
+    host.AdvanceFakeTicks(10);
+    PollTimer();
+    EXPECT_TRUE(Flags());
+  }
+}
+
+}  // namespace
