@@ -1,5 +1,4 @@
-// Nut instructions per second on the turbo path, and the cost of one ROM fetch (the unit in
-// which the normal-speed delay is calibrated).
+// Nut instructions per second on the turbo path, and the cost of one ROM fetch.
 
 #include <benchmark/benchmark.h>
 
