@@ -4,7 +4,10 @@
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
+#include "cpu/RunLoop.h"
 #include "cpu/TurboStep.h"
+#include "debugger/Breakpoints.h"
+#include "debugger/DebugRun.h"
 #include "memory/Rom.h"
 
 namespace {
@@ -48,6 +51,38 @@ void BM_TurboSteps(benchmark::State& state) {
       static_cast<double>(state.iterations()) * 1000, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TurboSteps);
+
+// The CPU thread's iteration in turbo, as it runs free: with no breakpoint, and with ten set
+// (none of them in the loop, so each instruction is tested and passes).
+void TurboIterations(benchmark::State& state, int breakpoints) {
+  SetUpMachine();
+  Cpu.Running = 1;
+  Cpu.Awake = 1;
+  Turbo = 1;
+  for (int i = 0; i < breakpoints; ++i) {
+    Breakpoint b;
+    b.address = static_cast<uint16_t>(0x1000 + i);
+    Breaks.Breaks().push_back(b);
+  }
+  Breaks.Changed();
+  UpdateDebugArmed();
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) RunIteration();
+  }
+  state.counters["instructions/s"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * 1000, benchmark::Counter::kIsRate);
+  Breaks.Clear();
+  UpdateDebugArmed();
+  Turbo = 0;
+}
+void BM_TurboIterations(benchmark::State& state) {
+  TurboIterations(state, 0);
+}
+BENCHMARK(BM_TurboIterations);
+void BM_TurboIterationsTenBreakpoints(benchmark::State& state) {
+  TurboIterations(state, 10);
+}
+BENCHMARK(BM_TurboIterationsTenBreakpoints);
 
 void BM_NormalSpeedStepsNoDelay(benchmark::State& state) {
   SetUpMachine();

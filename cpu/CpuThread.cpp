@@ -8,6 +8,7 @@
 #include "cpu/Cpu.h"
 #include "cpu/RunLoop.h"
 #include "cpu/Wake.h"
+#include "debugger/DebugRun.h"
 #include "display/Lcd.h"
 #include "host/Host.h"
 #include "host/Threads.h"
@@ -51,12 +52,13 @@ void RunLoop() {
     PausePoint();
     const uint64_t seen = WakeSequence();  // before the iteration tests what it waits for
     Iteration it;
-    if (DebuggerOpen.load(std::memory_order_acquire)) {
+    const bool held = DebuggerOpen.load(std::memory_order_acquire);
+    if (held) {
       std::unique_lock lock(machineLock);
       haltAcknowledged.store(true, std::memory_order_release);
       const bool animate = Animate.load(std::memory_order_relaxed) && Cpu.Awake;
-      if (animate && Cpu.Running && !allSegmentsHalt) {
-        Step();
+      if (animate && Cpu.Running && !allSegmentsHalt && !DebugRunning) {
+        StepInto();
         lock.unlock();
         RefreshDebuggerAnimate();  // outside the lock: the GUI reads while this thread waits
         continue;
@@ -67,6 +69,8 @@ void RunLoop() {
       it = RunIteration();
     }
     if (it == Iteration::Ended) break;
+    // A hit with the debugger closed opens it once the halt is acknowledged, outside the lock.
+    if (it == Iteration::Halted && held) ShowDebuggerAfterHalt();
     // Asleep or halted: block until something can change that (WakeCpu), or until the next
     // event of the sleeping calculator's own (automatic power-off, the timer chip).
     if (it == Iteration::Idle && !Cpu.Awake.load(std::memory_order_relaxed))  // not just woken

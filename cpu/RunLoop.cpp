@@ -5,6 +5,7 @@
 #include "cpu/Cpu.h"
 #include "cpu/Pacing.h"
 #include "cpu/TurboStep.h"
+#include "debugger/DebugRun.h"
 #include "display/Lcd.h"
 #include "host/Host.h"
 #include "printer/Dovada.h"
@@ -67,11 +68,14 @@ Iteration RunIteration() {
     return Iteration::Idle;
   }
   if (DebuggerOpen.load(relaxed)) {
+    if (DebugRunning.load(relaxed)) return DebugIteration();
     if (!Animate.load(relaxed)) return Iteration::Halted;
-    Step();
+    StepInto();
     RefreshDebuggerAnimate();
     return Iteration::Executed;
   }
+  // Chosen per iteration by one flag, so an empty breakpoint set leaves turbo as it was.
+  if (DebugArmed.load(relaxed)) return DebugIteration();
   if (Turbo.load(relaxed)) {
     TurboStep();
   } else {

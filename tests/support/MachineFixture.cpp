@@ -8,6 +8,7 @@
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
+#include "debugger/DebugRun.h"
 #include "debugger/Symbols.h"
 #include "memory/Rom.h"
 
@@ -24,10 +25,12 @@ void MachineTest::SetUp() {
   SymbolTable.clear();
   SymbolTableLoaded = false;
   InitMachine();
+  ResetDebugRun();
 }
 
 void MachineTest::TearDown() {
   ResetMachineSettings();
+  ResetDebugRun();
   ClearRom();
   SetHost(nullptr);
   SetPanel(nullptr);
