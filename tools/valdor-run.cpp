@@ -22,6 +22,7 @@
 #include "printer/Dovada.h"
 #include "timer/Zudaroz.h"
 #include "tools/CharacterSet.h"
+#include "tools/RunDebug.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ struct Options {
   std::optional<std::string> paper;
   bool printerOn = false;
   bool save = true;
+  DebugOptions debug;
 };
 
 const std::map<std::string, int>& KeyNames() {
@@ -132,6 +134,8 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
         else
           o.hold = n;
       }
+    } else if (ParseDebugOption(argc, argv, i, o.debug, error)) {
+      if (!error.empty()) return std::nullopt;
     } else {
       error = "unknown argument '" + arg + "'";
       return std::nullopt;
@@ -143,10 +147,12 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
 // Runs the machine iteration by iteration, as the CPU thread does, without its speed delay.
 class Runner {
  public:
-  explicit Runner(std::optional<uint64_t> budget) : budget_(budget) {}
+  Runner(std::optional<uint64_t> budget, const DebugOptions& debug)
+      : budget_(budget), debug_(debug) {}
 
   bool BudgetLeft() const { return !budget_ || executed_ < *budget_; }
-  bool Halted() const { return allSegmentsHalt || !Cpu.Running; }
+  bool Halted() const { return allSegmentsHalt || !Cpu.Running || stopped_; }
+  bool Stopped() const { return stopped_; }
   uint64_t Executed() const { return executed_; }
 
   // One iteration; returns whether the executed word was a keyboard check.
@@ -154,6 +160,7 @@ class Runner {
     const bool checksKeyboard =
         Cpu.Awake && Cpu.SmartPeripheral == kNoPeripheral && FetchRom(Cpu.PC) == 0x3CC;
     const Iteration it = RunIteration();
+    if (HandleDebugHalt(debug_)) stopped_ = true;
     if (it != Iteration::Executed) return false;
     ++executed_;
     if (executed_ % kTimerPollInterval == 0 && !TimerThreadSuspended()) PollTimer();
@@ -189,6 +196,8 @@ class Runner {
 
  private:
   std::optional<uint64_t> budget_;
+  const DebugOptions& debug_;
+  bool stopped_ = false;  // halted on a breakpoint or watchpoint
   uint64_t executed_ = 0;
 };
 
@@ -203,7 +212,7 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = ParseArguments(argc, argv, error);
   if (!options) {
-    std::fprintf(stderr, "valdor-run: %s\n%s", error.c_str(), kUsage);
+    std::fprintf(stderr, "valdor-run: %s\n%s%s", error.c_str(), kUsage, kDebugUsage);
     return 2;
   }
 
@@ -215,13 +224,18 @@ int main(int argc, char** argv) {
     return Fail(homeError);
 
   LoadSymbols();
+  // Breakpoints may name symbols: after they are loaded, before anything runs.
+  if (std::string bad; !ArmDebugOptions(options->debug, bad)) {
+    std::fprintf(stderr, "valdor-run: %s\n%s%s", bad.c_str(), kUsage, kDebugUsage);
+    return 2;
+  }
   if (options->trace) OpenTrace();
   StartUp(kNoWaits);
   if (options->printerOn) PrinterOn = 1;
   Ticks = 0;  // no speed delay: the runner goes as fast as it can
   RunLoopStart();
 
-  Runner runner(options->steps);
+  Runner runner(options->steps, options->debug);
   int status = 0;
   if (!runner.RunUntilAsleep(options->steps ? UINT64_MAX : kPhaseLimit)) {
     status = Fail("the calculator did not go to sleep within " + std::to_string(kPhaseLimit) +
@@ -248,6 +262,9 @@ int main(int argc, char** argv) {
       out << PrintLineUtf8(panel.paper[i], panel.paperStart[i]) << '\n';
     if (!out) status = Fail("cannot write " + *options->paper);
   }
+
+  if (options->debug.dump) PrintRegisters();
+  if (runner.Stopped() && status == 0) status = kHaltStatus;
 
   SaveRam = SaveRam && options->save;
   ShutDown(kNoWaits);
