@@ -2,7 +2,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-tsan bench run clean install package
+.PHONY: all deps configure build build-release test test-tsan bench run clean install package
+
+# The configurations that `make test` builds treat warnings as errors; a plain cmake build does not.
+STRICT := -DVALDOR_WERROR=ON
 
 all: build
 
@@ -10,28 +13,32 @@ deps:
 	@./scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Every test; then the machine's tests again under ThreadSanitizer and under AddressSanitizer +
-# UBSan (the desktop is left out there: Qt's own libraries are not instrumented), and a short
-# run of every fuzz target.
+# Everything in Release mode (the optimiser's warnings differ); the benchmarks run from here.
+build-release: deps
+	@cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release $(STRICT) >/dev/null
+	@cmake --build $(BUILD)-bench -j $(JOBS)
+
+# Every test; the Release build; then the machine's tests again under ThreadSanitizer and under
+# AddressSanitizer + UBSan (the desktop is left out there: Qt's own libraries are not
+# instrumented), and a short run of every fuzz target.
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory build-release
 	@$(MAKE) --no-print-directory test-tsan
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory fuzz-smoke
 
 test-tsan: deps
-	@cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDOR_SANITIZE=thread -DVALDOR_GUI=OFF >/dev/null
+	@cmake -S . -B $(BUILD)-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDOR_SANITIZE=thread -DVALDOR_GUI=OFF $(STRICT) >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS)
 	@cd $(BUILD)-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-bench: configure
-	@cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD)-bench -j $(JOBS) --target valdor_bench
+bench: build-release
 	@$(BUILD)-bench/bench/valdor_bench
 
 # Builds only what it starts: the program and the demonstration firmware.
@@ -59,7 +66,7 @@ clean:
 
 # Every test again under AddressSanitizer + UndefinedBehaviorSanitizer; a fault fails the run.
 test-asan: deps
-	@cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDOR_SANITIZE=address -DVALDOR_GUI=OFF >/dev/null
+	@cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVALDOR_SANITIZE=address -DVALDOR_GUI=OFF $(STRICT) >/dev/null
 	@cmake --build $(BUILD)-asan -j $(JOBS)
 	@cd $(BUILD)-asan && ASAN_OPTIONS=halt_on_error=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
@@ -70,7 +77,7 @@ FUZZ_SECONDS ?= 60
 
 fuzz-build: deps
 	@cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-	  -DVALDOR_FUZZ=ON >/dev/null
+	  -DVALDOR_FUZZ=ON $(STRICT) >/dev/null
 	@cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_targets
 
 fuzz: fuzz-build

@@ -187,7 +187,7 @@ void StartUp(const LifeCycleWaits& waits) {
   if (DebuggerOpen) ShowDebugger();
 }
 
-void ShutDown(const LifeCycleWaits& waits) {
+bool ShutDown(const LifeCycleWaits& waits) {
   Panel& panel = ThePanel();
   shuttingDown = 1;
   Cpu.KeyDown = -1;
@@ -196,8 +196,9 @@ void ShutDown(const LifeCycleWaits& waits) {
   panel.drawPunctuation("");
   panel.drawAnnunciators(" Shutting down ...");
   WaitProcessingMessages(waits.shutDownMs[1]);
-  if (Cpu.KeyDown != 1 && SaveRam) SaveRamImage();
+  const bool saved = Cpu.KeyDown == 1 || !SaveRam || SaveRamImage();
   WaitProcessingMessages(waits.shutDownMs[2]);
+  return saved;
 }
 
 void SaveSettings() {
@@ -209,7 +210,7 @@ void SaveSettings() {
                   ini.WriteInteger("Calc", "Top", panel.MainTop()) &&
                   ini.WriteInteger("Calc", "Contrast", contrast);
   if (!ok) {
-    TheHost().MessageBox("VALDOR", "Unable to write to " + ini.Path());
+    TheHost().FileError(WithReason("Unable to write to " + ini.Path(), ini.LastError()));
     return;
   }
   panel.SavePrinterPlacement();

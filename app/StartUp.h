@@ -32,7 +32,8 @@ constexpr LifeCycleWaits kNoWaits{0, {0, 0, 0}};
 
 // Initialises the machine and fills it from the configuration; Running = 1 at its end.
 void StartUp(const LifeCycleWaits& waits = {});
-// Shows the shut-down messages and saves the RAM image (Running is already 0).
-void ShutDown(const LifeCycleWaits& waits = {});
+// Shows the shut-down messages and saves the RAM image (Running is already 0); false when the
+// image was to be saved and could not be.
+bool ShutDown(const LifeCycleWaits& waits = {});
 // Writes "Ticks", "Turbo", "Left", "Top", "Contrast" and the printer window's placement.
 void SaveSettings();

@@ -53,6 +53,8 @@ void ZeroCpuState() {
   Cpu.KbFlag = 0;
   Cpu.KeyDown = 0;
   Cpu.ReleaseCount = 0;
+  Cpu.ReleaseDeferred = -1;
+  Cpu.KeySeen = -1;
   Cpu.ResetKeyPending = 0;
   Cpu.SmartPeripheral = 0;
   Cpu.CycleCount = 0;

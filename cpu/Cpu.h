@@ -35,6 +35,10 @@ struct CpuState {
   uint8_t KbFlag = 0;
   std::atomic<int32_t> KeyDown{0};       // written by the GUI thread
   std::atomic<int32_t> ReleaseCount{0};  // written by the GUI thread and by RSTKB
+  // A release that came before any keyboard check saw the key: the key number it is held for
+  // (-1 none), and the key number the last keyboard check saw.
+  std::atomic<int32_t> ReleaseDeferred{-1};
+  std::atomic<int32_t> KeySeen{-1};
   uint8_t ResetKeyPending = 0;
   uint8_t SmartPeripheral = 0;
   uint32_t CycleCount = 0;
@@ -105,7 +109,11 @@ void ClearPeripheralTables();
 // ----- Keyboard entry points (GUI thread) -----
 
 void KeyPressed(int keyNumber);
+// Releases the key at once if a keyboard check has seen it (or the CPU is not running);
+// otherwise the key stays down for the CPU until its next keyboard check has seen it.
 void KeyReleased();
+// Drops a deferred release whose key cannot wake the sleeping CPU (CPU thread).
+void DropDeferredRelease();
 
 // ----- Hand-overs to the GUI thread (block until done; immediate from the GUI thread) -----
 

@@ -45,6 +45,7 @@ void PausePoint() {
 }
 
 void RunLoop() {
+  NameThisThread("TNutCPU");
   cpuTid = CurrentThreadId();
   RunLoopStart();
   SetThreadPriority(cpuTid, NormalPriority);  // whatever Turbo is; the switch applies the other

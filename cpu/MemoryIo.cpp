@@ -101,10 +101,15 @@ void OpFlagTest(uint16_t w) {
 void OpChkkb(uint16_t) {
   if (displayDirty.load(std::memory_order_relaxed) && !Turbo.load(std::memory_order_relaxed))
     RefreshDisplay();
-  const int32_t key = Cpu.KeyDown.load(std::memory_order_relaxed);
+  const int32_t key = Cpu.KeyDown.load();
   if (key != -1) {
     Cpu.KbFlag = 1;
     Cpu.KEYS = KeyCode(key);
+    // A release that came too early takes effect now that the key has been seen; the exchange
+    // keeps a newer press.
+    Cpu.KeySeen.store(key);
+    int32_t expected = key;
+    if (Cpu.ReleaseDeferred.load() == key) Cpu.KeyDown.compare_exchange_strong(expected, -1);
   }
   if (Cpu.KbFlag) Cpu.Carry = 1;
 }
@@ -118,7 +123,12 @@ void OpRstkb(uint16_t) {
   }
   if (Cpu.KeyDown.load(std::memory_order_relaxed) != -1) return;
   int32_t count = Cpu.ReleaseCount.load(std::memory_order_relaxed);
-  if (count > 0) Cpu.ReleaseCount.store(--count, std::memory_order_relaxed);
+  // One read-modify-write: a press since the load has set the count anew and is kept.
+  if (count > 0) {
+    if (!Cpu.ReleaseCount.compare_exchange_strong(count, count - 1, std::memory_order_relaxed))
+      return;
+    --count;
+  }
   if (count <= 0) {
     Cpu.KbFlag = 0;
     Cpu.KEYS = 0;
@@ -135,6 +145,9 @@ void OpGokeys(uint16_t) {
 }
 
 void KeyPressed(int keyNumber) {
+  // Stale release and sight are cleared before the key shows, so they cannot apply to it.
+  Cpu.ReleaseDeferred = -1;
+  Cpu.KeySeen = -1;
   Cpu.KeyDown = keyNumber;
   Cpu.ReleaseCount = Sensitivity.load();
   if (Turbo) {
@@ -146,10 +159,23 @@ void KeyPressed(int keyNumber) {
 }
 
 void KeyReleased() {
-  Cpu.KeyDown = -1;
+  int32_t key = Cpu.KeyDown.load();
+  if (key != -1 && Cpu.Running) {
+    // Announce the release, then look whether the CPU has seen the key; the CPU stores what it
+    // saw before it looks for a release, so one of the two sides releases the key.
+    Cpu.ReleaseDeferred.store(key);
+    if (Cpu.KeySeen.load() == key) Cpu.KeyDown.compare_exchange_strong(key, -1);
+  } else {
+    Cpu.KeyDown = -1;
+  }
   if (TurboSuspended) {
     Turbo = 1;
     TurboSuspended = 0;
   }
   WakeCpu();
+}
+
+void DropDeferredRelease() {
+  int32_t key = Cpu.KeyDown.load();
+  if (key != -1 && Cpu.ReleaseDeferred.load() == key) Cpu.KeyDown.compare_exchange_strong(key, -1);
 }

@@ -45,6 +45,8 @@ void IdlePoll() {
   if (WakeCondition()) {
     Cpu.Awake = 1;
     ResumeTimerThread();
+  } else {
+    DropDeferredRelease();  // a released key that cannot wake the CPU is never seen
   }
 }
 

@@ -23,6 +23,8 @@ class HeadlessHost : public Host {
   // fn waits in a queue until the GUI thread processes messages, and the caller waits for it.
   void RunInGuiThread(const std::function<void()>& fn) override;
   void MessageBox(const std::string& caption, const std::string& text) override;
+  // Kept with the messages; echoed on standard error, captioned with the program's name.
+  void FileError(const std::string& text) override { MessageBox(programName, text); }
   void ProcessMessages() override;
   // Makes the calling thread the GUI thread (threaded tests).
   void BecomeGuiThread();

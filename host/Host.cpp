@@ -1,5 +1,7 @@
 #include "host/Host.h"
 
+#include <cstring>
+
 #include "host/Headless.h"
 
 namespace {
@@ -23,6 +25,10 @@ void SetPanel(Panel* panel) {
 
 std::string HomeFile(const std::string& extension) {
   return TheHost().HomeDir() + TheHost().ProgramName() + extension;
+}
+
+std::string WithReason(const std::string& text, int error) {
+  return text + ": " + std::strerror(error);
 }
 
 void WaitProcessingMessages(uint32_t ms) {

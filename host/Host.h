@@ -23,6 +23,8 @@ class Host {
   virtual void Notice(const std::string& caption, const std::string& text) {
     MessageBox(caption, text);
   }
+  // A file that could not be read or written: a plain warning, not a CPU error.
+  virtual void FileError(const std::string& text) = 0;
   // Handles pending window messages, so that the window is drawn and keys can be held.
   virtual void ProcessMessages() = 0;
   // Milliseconds, 32 bits, wrapping; advances in whole 10 ms steps.
@@ -44,6 +46,9 @@ void SetHost(Host* host);
 
 // The files beside the executable: HomeDir() + ProgramName() + extension (".Ini", ".RAM", ...).
 std::string HomeFile(const std::string& extension);
+
+// text followed by the system's reason for errno value error: "...: Permission denied".
+std::string WithReason(const std::string& text, int error);
 
 // Waits for ms milliseconds of the tick counter while processing messages.
 void WaitProcessingMessages(uint32_t ms);

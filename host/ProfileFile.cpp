@@ -235,6 +235,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
     lines_.push_back(key + "=" + value + eol);
   }
   if (!Save()) {
+    lastError_ = errno;
     lines_ = onDisk;
     return false;
   }

@@ -25,9 +25,12 @@ class ProfileFile {
   // Writes the value as text and saves the file; false when the file cannot be written.
   bool WriteString(const std::string& section, const std::string& key, const std::string& value);
   bool WriteInteger(const std::string& section, const std::string& key, int32_t value);
+  // The errno of the last write that failed (0 if none did).
+  int LastError() const { return lastError_; }
 
  private:
   std::string path_;
+  int lastError_ = 0;
   std::vector<std::string> lines_;
   bool Save() const;
 };

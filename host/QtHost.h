@@ -31,6 +31,7 @@ class QtHost : public Host {
   void RunInGuiThread(const std::function<void()>& fn) override;
   void MessageBox(const std::string& caption, const std::string& text) override;
   void Notice(const std::string& caption, const std::string& text) override;
+  void FileError(const std::string& text) override { MessageBox(ProgramName(), text); }
   void ProcessMessages() override;
   uint32_t TickCount() override;
   LocalDateTime LocalTime() override;

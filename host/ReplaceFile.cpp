@@ -15,6 +15,7 @@ bool WriteAll(int fd, const std::string& bytes) {
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
@@ -30,7 +31,10 @@ bool ReplaceFile(const std::string& linkOrPath, const std::string& bytes) {
   fs::path target = linkOrPath;
   for (int hops = 0; fs::is_symlink(target, ec); ++hops) {
     const fs::path next = fs::read_symlink(target, ec);
-    if (ec || hops == 40) return false;
+    if (ec || hops == 40) {
+      errno = ec ? ec.value() : ELOOP;
+      return false;
+    }
     target = next.is_absolute() ? next : target.parent_path() / next;
   }
   const std::string path = target.string();
@@ -40,10 +44,18 @@ bool ReplaceFile(const std::string& linkOrPath, const std::string& bytes) {
   struct stat old {};
   const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 0777) : 0644;
   bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
   if (!ok) {
     ::unlink(temp.c_str());
+    errno = error;  // the caller reports why
     return false;
   }
   // Make the rename itself durable; failing here loses nothing already written.

@@ -5,6 +5,6 @@
 #include <string>
 
 // Writes bytes to a new file beside path, flushes it and renames it over path. A path that is
-// a symbolic link keeps the link: its target is replaced. False when anything failed; the
-// previous file is then untouched and no temporary file is left.
+// a symbolic link keeps the link: its target is replaced. False when anything failed, with errno
+// telling why; the previous file is then untouched and no temporary file is left.
 bool ReplaceFile(const std::string& path, const std::string& bytes);

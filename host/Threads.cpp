@@ -29,6 +29,10 @@ bool SetThreadPriority(pid_t tid, int level) {
   return ok;
 }
 
+void NameThisThread(const char* name) {
+  pthread_setname_np(pthread_self(), name);
+}
+
 void IdleSleep() {
   std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }

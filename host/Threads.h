@@ -11,5 +11,7 @@ pid_t CurrentThreadId();
 bool SetThreadPriority(pid_t tid, int level);
 // The nice value a priority level maps to (SCHED_IDLE for level 0 keeps nice 19).
 int NiceOfPriority(int level);
+// Names the calling thread for debuggers and process lists (at most 15 characters).
+void NameThisThread(const char* name);
 // Sleeps about one millisecond: the pause after an idle poll, so that idling costs no core.
 void IdleSleep();

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -91,7 +92,7 @@ bool SaveRamImage() {
   RamRegisters[9][13] = Cpu.ST[10] ? 1 : 0;
   const std::string path = HomeFile(".RAM");
   if (!ReplaceFile(path, EncodeRamImage())) {
-    ReportCpuError(0, "Cannot save RAM image: " + path);
+    TheHost().FileError(WithReason("Cannot save RAM image: " + path, errno));
     return false;
   }
   return true;

@@ -38,6 +38,11 @@ enum : uint32_t {
 // The polling thread stands while the CPU sleeps; the sleeping CPU polls instead.
 std::atomic<bool> timerSuspended{false};
 
+// Held around every update and every register access, by the polling thread and the CPU thread
+// alike: an update reads and moves a clock's reference and adds digit by digit with carries,
+// so two at once could add the same interval twice or tear a carry.
+std::mutex pollMutex;
+
 template <std::size_t N>
 void Clear(TimerDigits<N>& r) {
   for (auto& d : r) d.store(0, relaxed);
@@ -108,9 +113,7 @@ int64_t DaysSince1900(int y, int m, int d) {
   return daysFromCivil(y, m, d) - daysFromCivil(1900, 1, 1);
 }
 
-}  // namespace
-
-void UpdateClock(int k) {
+void UpdateClockLocked(int k) {
   const uint32_t runs = k == 0 ? ClockARuns : ClockBRuns;
   if (!(TimerStatus.load(relaxed) & runs)) return;
   const uint32_t d = Elapsed(ClockReference[k]);
@@ -122,7 +125,7 @@ void UpdateClock(int k) {
     ClearBits(carryBit);
 }
 
-void UpdateInterval() {
+void UpdateIntervalLocked() {
   if (!(TimerStatus.load(relaxed) & IntervalRuns)) return;
   AddDecimal(IT, Elapsed(ClockReference[2]));
   if (SameDigits(IT, TR, 2, 4)) {
@@ -133,10 +136,10 @@ void UpdateInterval() {
   }
 }
 
-void PollTimer() {
-  UpdateClock(0);
-  UpdateClock(1);
-  UpdateInterval();
+void PollLocked() {
+  UpdateClockLocked(0);
+  UpdateClockLocked(1);
+  UpdateIntervalLocked();
   const uint32_t s = TimerStatus.load(relaxed);
   if ((s & ClockARuns) && (s & AlarmAEnabled) && !(s & AlarmAFired) &&
       SameDigits(CLA, ALA, 2, 13)) {
@@ -152,7 +155,6 @@ void PollTimer() {
   if ((now & IntervalRuns) && (now & IntervalElapsed)) RaiseFlags();
 }
 
-namespace {
 // Digits first..last of a register as a decimal number.
 uint64_t DigitsValue(const std::atomic<uint8_t>* digits, int first, int last) {
   uint64_t v = 0;
@@ -170,6 +172,7 @@ uint32_t MsUntil(uint64_t targetCs, uint64_t countCs, const std::atomic<uint32_t
 }  // namespace
 
 uint32_t MsToNextTimerEvent() {
+  std::lock_guard lock(pollMutex);
   const uint32_t s = TimerStatus.load(relaxed);
   uint32_t next = kNoTimerEvent;
   // An alarm fires while its clock shows the alarm's second (digits 2..13).
@@ -193,12 +196,26 @@ uint32_t MsToNextTimerEvent() {
   return next;
 }
 
+void UpdateClock(int k) {
+  std::lock_guard lock(pollMutex);
+  UpdateClockLocked(k);
+}
+void UpdateInterval() {
+  std::lock_guard lock(pollMutex);
+  UpdateIntervalLocked();
+}
+void PollTimer() {
+  std::lock_guard lock(pollMutex);
+  PollLocked();
+}
+
 void TimerRead(int n) {
+  std::lock_guard lock(pollMutex);
   const bool b = TimerPointerB.load(relaxed);
   switch (n) {
     case 0:
     case 1:
-      UpdateClock(b);
+      UpdateClockLocked(b);
       ToC(b ? CLB : CLA);
       break;
     case 2:
@@ -220,7 +237,7 @@ void TimerRead(int n) {
       ToC(b ? SCB : SCA);
       break;
     case 5:
-      UpdateInterval();
+      UpdateIntervalLocked();
       ClearDigits(Cpu.C);
       for (int i = 0; i < 5; ++i) Cpu.C[i] = IT[i].load(relaxed);
       break;
@@ -231,6 +248,7 @@ void TimerRead(int n) {
 }
 
 void TimerWrite(int n) {
+  std::lock_guard lock(pollMutex);
   const bool b = TimerPointerB.load(relaxed);
   switch (n) {
     case 0:
@@ -292,7 +310,10 @@ void TimerWrite(int n) {
   }
 }
 
+// Clears the registers and sets clock A to the local time, under the lock: the polling thread
+// may still be running when the machine is initialised again.
 void TimerInit() {
+  std::unique_lock lock(pollMutex);
   PeripheralReadTable[0xFB] = TimerRead;
   PeripheralWriteTable[0xFB] = TimerWrite;
   PeripheralDataTable[0xFB] = TimerData;
@@ -318,13 +339,11 @@ void TimerInit() {
   for (int i = 3; i <= 12; ++i) ALB[i].store(9, relaxed);
   SCB[1].store(4, relaxed);
   TimerPointerB = 0;
+  lock.unlock();
   ResumeTimerThread();
 }
 
 namespace {
-// Held around each poll of the thread, so that after SuspendTimerThread returns the thread's
-// poll cannot overlap the sleeping CPU's own.
-std::mutex pollMutex;
 std::condition_variable resumed;  // a suspended thread waits here instead of polling
 std::thread timerThread;
 std::atomic<bool> stopTimerThread{false};
@@ -349,12 +368,13 @@ void ZIrizuvaRezeze::Start() {
   stopTimerThread = false;
   timerThreadRunning = true;
   timerThread = std::thread([] {
+    NameThisThread("ZIrizuvaRezeze");
     SetThreadPriority(CurrentThreadId(), 1);
     std::unique_lock lock(pollMutex);
     while (!stopTimerThread) {
       resumed.wait(lock, [] { return !timerSuspended || stopTimerThread; });
       if (stopTimerThread) break;
-      PollTimer();
+      PollLocked();
       // The tick counter moves in 10 ms steps: one poll per step loses nothing.
       resumed.wait_for(lock, std::chrono::milliseconds(10), [] { return stopTimerThread.load(); });
     }

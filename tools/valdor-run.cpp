@@ -1,7 +1,11 @@
 // valdor-run: runs the calculator's firmware headless, for tests, CI and ROM authors.
 
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -29,19 +33,26 @@ namespace {
 constexpr const char* kUsage =
     "usage: valdor-run [--home DIR] [--steps N] [--trace] [--keys \"K K ...\"] [--hold N]\n"
     "                  [--display] [--paper FILE] [--printer-on] [--no-save]\n"
+    "       valdor-run --help | --version\n"
     "  --home DIR    folder of VALDOR.Ini, VALDOR.RAM, Entries.A and VALDOR.LOG (default:\n"
     "                $VALDOR_HOME, else the program's folder if VALDOR.Ini is there, else\n"
     "                $XDG_DATA_HOME/valdor or ~/.local/share/valdor, made on first use)\n"
     "  --steps N     stop after N executed instructions\n"
     "  --trace       write VALDOR.LOG from the first instruction on\n"
-    "  --keys LIST   faceplate keys to press in turn: numbers (1..84) or names\n"
-    "                (ON USER PRGM ALPHA SHIFT XEQ STO RCL SST ENTER CHS EEX BKSP R/S\n"
-    "                 0..9 + - * / .)\n"
-    "  --hold N      instructions a key stays down after the firmware saw it (2000)\n"
+    "  --keys LIST   faceplate keys to press in turn: names (ON USER PRGM ALPHA SHIFT XEQ\n"
+    "                STO RCL SST ENTER CHS EEX BKSP R/S 0..9 + - * / .) or key numbers\n"
+    "                #N (#1 is ON, #72 the 1 key); a bare number of two digits is a key\n"
+    "                number too, a single digit is always that digit's key\n"
+    "  --hold N      instructions a key stays down after the firmware saw it (2000);\n"
+    "                a key is always held until the firmware has seen it\n"
     "  --display     print the display and the annunciators at the end\n"
     "  --paper FILE  write every printed line to FILE\n"
     "  --printer-on  switch the printer on, as its window's On button does\n"
-    "  --no-save     do not save the RAM image at the end\n";
+    "  --no-save     do not save the RAM image at the end\n"
+    "exit status: 0 done, 1 failed (also a failed RAM save), 2 bad arguments,\n"
+    "             128+N stopped by signal N (SIGTERM, SIGINT, SIGHUP) after saving\n";
+
+constexpr const char* kVersion = "valdor-run " VALDOR_VERSION "\n";
 
 constexpr uint64_t kPhaseLimit = 5'000'000;  // instructions allowed to reach sleep
 constexpr int kTimerPollInterval = 64;       // steps between timer polls, as its thread would
@@ -57,7 +68,23 @@ struct Options {
   bool printerOn = false;
   bool save = true;
   DebugOptions debug;
+  bool help = false;
+  bool version = false;
 };
+
+// Set by SIGTERM, SIGINT and SIGHUP: the run stops between two instructions and ends as usual.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int signal) {
+  stopSignal = signal;
+}
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
 
 const std::map<std::string, int>& KeyNames() {
   static const std::map<std::string, int> names = {
@@ -70,18 +97,21 @@ const std::map<std::string, int>& KeyNames() {
   return names;
 }
 
+// A whole number in decimal digits only; false for anything else, including a value past 64 bits.
 bool ParseCount(const std::string& text, uint64_t& value) {
   if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  value = std::strtoull(text.c_str(), nullptr, 10);
-  return true;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
 }
 
-// A key given by name, or by its number on the faceplate.
+// A key given by name (a single digit names that digit's key), by "#" and its number on the
+// faceplate, or by a bare number that names no key (11..84).
 std::optional<int> ParseKey(const std::string& token) {
   const auto& names = KeyNames();
   if (auto it = names.find(token); it != names.end()) return it->second;
+  const bool hash = !token.empty() && token[0] == '#';
   uint64_t n = 0;
-  if (ParseCount(token, n) && n <= 99 && KeyIndex(static_cast<int>(n)) >= 0)
+  if (ParseCount(hash ? token.substr(1) : token, n) && n <= 99 && KeyIndex(static_cast<int>(n)) >= 0)
     return static_cast<int>(n);
   return std::nullopt;
 }
@@ -94,7 +124,11 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
       if (i + 1 >= argc) return std::nullopt;
       return std::string(argv[++i]);
     };
-    if (arg == "--trace") {
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
+    } else if (arg == "--trace") {
       o.trace = true;
     } else if (arg == "--display") {
       o.display = true;
@@ -150,7 +184,7 @@ class Runner {
   Runner(std::optional<uint64_t> budget, const DebugOptions& debug)
       : budget_(budget), debug_(debug) {}
 
-  bool BudgetLeft() const { return !budget_ || executed_ < *budget_; }
+  bool BudgetLeft() const { return !stopSignal && (!budget_ || executed_ < *budget_); }
   bool Halted() const { return allSegmentsHalt || !Cpu.Running || stopped_; }
   bool Stopped() const { return stopped_; }
   uint64_t Executed() const { return executed_; }
@@ -186,7 +220,7 @@ class Runner {
     bool seen = false;
     uint64_t after = 0;
     const uint64_t start = executed_;
-    while (Cpu.Awake && !Halted() && BudgetLeft() && after < hold) {
+    while (Cpu.Awake && !Halted() && BudgetLeft() && (!seen || after < hold)) {
       if (Iterate()) seen = true;
       if (seen) ++after;
       if (!seen && executed_ - start >= kPhaseLimit) break;
@@ -209,11 +243,17 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CatchStopSignals();
   std::string error;
   const auto options = ParseArguments(argc, argv, error);
   if (!options) {
     std::fprintf(stderr, "valdor-run: %s\n%s%s", error.c_str(), kUsage, kDebugUsage);
     return 2;
+  }
+  if (options->help || options->version) {
+    std::fputs(options->help ? kUsage : kVersion, stdout);
+    if (options->help) std::fputs(kDebugUsage, stdout);
+    return 0;
   }
 
   HeadlessHost& host = DefaultHost();
@@ -222,6 +262,11 @@ int main(int argc, char** argv) {
   host.echoMessages = true;
   if (std::string homeError; !PrepareHome(host.Home(), host.programName, ExecutableDir(), homeError))
     return Fail(homeError);
+  // Without a configuration no firmware is loaded, and the run could only go round empty memory.
+  if (!std::filesystem::is_regular_file(HomeFile(".Ini"))) {
+    return Fail("no " + host.ProgramName() + ".Ini in " + host.HomeDir() +
+                " (name the folder with --home DIR or VALDOR_HOME)");
+  }
 
   LoadSymbols();
   // Breakpoints may name symbols: after they are loaded, before anything runs.
@@ -266,8 +311,13 @@ int main(int argc, char** argv) {
   if (options->debug.dump) PrintRegisters();
   if (runner.Stopped() && status == 0) status = kHaltStatus;
 
+  if (stopSignal) {
+    std::fprintf(stderr, "valdor-run: stopped by signal %d (%s)\n", static_cast<int>(stopSignal),
+                 strsignal(stopSignal));
+    if (status == 0) status = 128 + stopSignal;
+  }
   SaveRam = SaveRam && options->save;
-  ShutDown(kNoWaits);
+  if (!ShutDown(kNoWaits)) status = 1;
   CloseTrace();
   return status;
 }

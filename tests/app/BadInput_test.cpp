@@ -324,7 +324,8 @@ TEST_F(BadInputTest, Configurations) {
   // The folder stays; writing the settings into it is reported.
   host.messages.clear();
   SaveSettings();
-  EXPECT_EQ(host.messages, std::vector<std::string>{"Unable to write to " + home + "VALDOR.Ini"});
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{"Unable to write to " + home + "VALDOR.Ini: Is a directory"});
   EXPECT_TRUE(fs::is_directory(home + "VALDOR.Ini"));
 }
 
@@ -359,7 +360,8 @@ TEST_F(BadInputTest, SavesIntoAReadOnlyFolderKeepThePreviousFiles) {
     ShutDown(kNoWaits);
     SaveSettings();
     return Shown() ==
-           std::vector<std::string>{"Cannot save RAM image: " + ram, "Unable to write to " + ini};
+           std::vector<std::string>{"Cannot save RAM image: " + ram + ": Permission denied",
+                                    "Unable to write to " + ini + ": Permission denied"};
   }));
   EXPECT_EQ(ReadFile(ram), Record(200, 0x21));
   EXPECT_EQ(ReadFile(ini), "; mine\n[CPU]\nTicks=7\n");
@@ -381,8 +383,8 @@ TEST_F(BadInputTest, SavesOnAFullDiskKeepThePreviousFiles) {
     ShutDown(kNoWaits);
     SaveSettings();
   });
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"Cannot save RAM image: " + ram,
-                                               "Unable to write to " + ini}));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Cannot save RAM image: " + ram + ": File too large",
+                                               "Unable to write to " + ini + ": File too large"}));
   EXPECT_EQ(ReadFile(ram), previousRam);
   EXPECT_EQ(ReadFile(ini), previousIni);
   EXPECT_EQ(std::distance(fs::directory_iterator(home), fs::directory_iterator()), 2);

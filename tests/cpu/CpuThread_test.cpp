@@ -8,8 +8,10 @@
 
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -338,6 +340,26 @@ TEST_F(CpuThreadTest, NormalSpeedRunsAtTheCalculatorsRateAndSleeps) {
               100 * cpu / wall);
   EXPECT_NEAR((c1 - c0) / wall, 6300, 6300 * 0.15);
   EXPECT_LT(cpu / wall, 0.10);
+}
+
+TEST_F(CpuThreadTest, ThreadsCarryTheirNames) {
+  LoadWords(0, {kLoopToSelf});
+  ZIrizuvaRezeze::Start();
+  TNutCPU::Create();
+  auto names = [] {
+    std::multiset<std::string> found;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+      std::string name;
+      std::getline(std::ifstream(task.path() / "comm"), name);
+      found.insert(name);
+    }
+    return found;
+  };
+  // Each thread names itself as it starts.
+  EXPECT_TRUE(PumpUntil([&] {
+    const auto found = names();
+    return found.count("TNutCPU") == 1 && found.count("ZIrizuvaRezeze") == 1;
+  }));
 }
 
 }  // namespace

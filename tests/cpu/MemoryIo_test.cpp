@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
+#include "cpu/Handlers.h"
+#include "cpu/RunLoop.h"
 #include "display/Lcd.h"
+#include "frontpanel/Keys.h"
 #include "memory/Ram.h"
 #include "memory/Rom.h"
 #include "support/MachineFixture.h"
@@ -218,6 +224,70 @@ TEST_F(MemoryIoTest, KeyHeldInTurboPausesTurbo) {
   EXPECT_EQ(Turbo, 1);
   EXPECT_EQ(TurboSuspended, 0);
   EXPECT_EQ(Cpu.KeyDown, -1);
+}
+
+TEST_F(MemoryIoTest, ShortClickIsHeldUntilAKeyboardCheckSawIt) {
+  struct Case {
+    const char* what;
+    bool running, awake, checkFirst;
+    int key, second;           // second: a press right after the release (-1 none)
+    int afterRelease, afterCheck;  // KeyDown then
+  } cases[] = {
+      {"unseen: held for the check", true, true, false, 52, -1, 52, -1},
+      {"seen: released at once", true, true, true, 52, -1, -1, -1},
+      {"no CPU running: released at once", false, true, false, 52, -1, -1, -1},
+      {"a newer press stays down", true, true, false, 52, 53, 53, 53},
+      {"asleep, display off: never seen, dropped", true, false, false, 52, -1, 52, -1},
+      {"asleep, display off, ON: wakes and is seen", true, false, false, 1, -1, 1, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InitMachine();
+    Cpu.Running = c.running;
+    Cpu.Awake = c.awake;
+    displayOn = 0;
+    KeyPressed(c.key);
+    if (c.checkFirst) Exec(kChkkb);
+    KeyReleased();
+    if (c.second != -1) KeyPressed(c.second);
+    EXPECT_EQ(Cpu.KeyDown, c.afterRelease);
+    if (!Cpu.Awake) IdlePoll();
+    if (Cpu.Awake) {
+      Exec(kChkkb);
+      EXPECT_EQ(Cpu.Carry, 1);
+      EXPECT_EQ(Cpu.KEYS, KeyCode(c.second != -1 ? c.second : c.key));
+    }
+    EXPECT_EQ(Cpu.KeyDown, c.afterCheck);
+  }
+}
+
+TEST_F(MemoryIoTest, RstkbCountingDownNeverOverwritesANewPress) {
+  // RSTKB counts down a long release in one thread while presses arrive from another: each
+  // press's count must be its own, not the count of the release before it.
+  std::atomic<bool> stop{false};
+  std::atomic<uint64_t> rounds{0};
+  std::thread cpu([&] {
+    while (!stop) {
+      OpRstkb(0);
+      rounds.fetch_add(1);
+    }
+  });
+  int overwritten = 0;
+  for (int i = 0; i < 20000; ++i) {
+    Sensitivity = 1'000'000'000;
+    KeyPressed(52);
+    KeyReleased();  // the count now runs down from a billion
+    Sensitivity = 1000;
+    const uint64_t before = rounds;
+    while (rounds < before + 2) std::this_thread::yield();
+    KeyPressed(53);
+    const uint64_t pressed = rounds;
+    while (rounds < pressed + 2) std::this_thread::yield();
+    if (Cpu.ReleaseCount > 1000) ++overwritten;
+  }
+  stop = true;
+  cpu.join();
+  EXPECT_EQ(overwritten, 0);
 }
 
 }  // namespace

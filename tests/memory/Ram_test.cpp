@@ -236,11 +236,12 @@ TEST_F(RamTest, MissingImageIsSilentAndUnreadableImageReported) {
 
 TEST_F(RamTest, FailedSavesAreReportedAndKeepThePreviousImage) {
   const std::string previous(100, 'p');
-  // Each way of failing: reported once, nothing left behind, the previous image as it was.
-  auto expectFailed = [&](bool saved, const std::string& before) {
+  // Each way of failing: reported once with its reason (a file error, not a CPU error), nothing
+  // left behind, the previous image as it was.
+  auto expectFailed = [&](bool saved, const std::string& before, const std::string& reason) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(host.messages,
-              std::vector<std::string>{ErrorText("Cannot save RAM image: " + ImagePath())});
+              std::vector<std::string>{"Cannot save RAM image: " + ImagePath() + ": " + reason});
     EXPECT_EQ(HomeEntries(), std::vector<std::string>{"VALDOR.RAM"});
     if (!before.empty()) {
       EXPECT_EQ(ReadFile(ImagePath()), before);
@@ -249,7 +250,7 @@ TEST_F(RamTest, FailedSavesAreReportedAndKeepThePreviousImage) {
   };
 
   std::filesystem::create_directory(ImagePath());  // the name is taken by a folder
-  expectFailed(SaveRamImage(), "");
+  expectFailed(SaveRamImage(), "", "Is a directory");
   std::filesystem::remove(ImagePath());
 
   // A file-size limit below the image's 144 bytes makes the write fail, also for root.
@@ -263,11 +264,11 @@ TEST_F(RamTest, FailedSavesAreReportedAndKeepThePreviousImage) {
   const bool saved = SaveRamImage();
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
-  expectFailed(saved, previous);
+  expectFailed(saved, previous, "File too large");
 
   // A read-only folder stops only users without the right to override it (not root).
   ASSERT_EQ(chmod(home.c_str(), 0500), 0);
-  if (!std::ofstream(home + "probe")) expectFailed(SaveRamImage(), previous);
+  if (!std::ofstream(home + "probe")) expectFailed(SaveRamImage(), previous, "Permission denied");
   chmod(home.c_str(), 0700);
 }
 

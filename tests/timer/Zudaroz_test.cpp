@@ -3,8 +3,10 @@
 
 #include "timer/Zudaroz.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "cpu/Cpu.h"
 #include "memory/Ram.h"
@@ -404,6 +406,26 @@ TEST_F(TimerTest, PollWithNothingRunningChangesNothing) {
   EXPECT_EQ(DigitsText(CLA), "00000000000005");
   EXPECT_EQ(TimerStatus, 0u);
   EXPECT_TRUE(NoFlags());
+}
+
+TEST_F(TimerTest, PollsAndRegisterReadsTogetherAddEachIntervalOnce) {
+  // The polling thread and the CPU thread update clock A at once, 10 ms at a time: however they
+  // interleave, the clock gains exactly the time that passed.
+  Read(0);
+  Write(0, "0");
+  std::atomic<bool> stop{false};
+  std::thread poller([&] {
+    while (!stop) PollTimer();
+  });
+  constexpr int kSteps = 200000;
+  for (int i = 0; i < kSteps; ++i) {
+    host.AdvanceFakeTicks(10);
+    TimerRead(0);
+  }
+  stop = true;
+  poller.join();
+  TimerRead(0);
+  EXPECT_EQ(DigitsText(CLA), Centiseconds(kSteps));
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
 // valdor-run end to end: small firmware images assembled as words, run headless.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +45,9 @@ const std::vector<uint16_t> kHello = {
     0x010, 0x010, 0x010, 0x010, 0x010, 0x010, 0x028, 0x19C, 0x010, 0x010, 0x010, 0x010, 0x010,
     0x090, 0x090, 0x090, 0x090, 0x090, 0x090, 0x090, 0x068, 0x130, 0x003, 0x2F0, 0x060};
 
+// 0 CHKKB; 1 GONC +4; 2 C=KEYS; 3 REGN=C 5; 4 NOP; 5 POWOFF.
+const std::vector<uint16_t> kStoreKey = {0x3CC, 0x023, 0x220, 0x168, 0x000, 0x060};
+
 TEST_F(RunnerTest, ShowsWhatTheFirmwareWroteOnTheDisplay) {
   Firmware(kHello);
   std::string out;
@@ -60,8 +68,7 @@ TEST_F(RunnerTest, WritesPrintedLinesToThePaperFile) {
 }
 
 TEST_F(RunnerTest, KeyIsSeenByTheFirmwareAndKeptInRamAcrossRuns) {
-  // 0 CHKKB; 1 GONC +4; 2 C=KEYS; 3 REGN=C 5; 4 NOP; 5 POWOFF.
-  Firmware({0x3CC, 0x023, 0x220, 0x168, 0x000, 0x060});
+  Firmware(kStoreKey);
   ASSERT_EQ(Run("--keys 7"), 0) << Errors();
   const std::string image = Slurp(home_ + "VALDOR.RAM");
   ASSERT_EQ(image.size(), (16u + 320u) * 9u);
@@ -99,7 +106,8 @@ TEST_F(RunnerTest, StepsBoundAFirmwareThatNeverSleeps) {
 }
 
 TEST_F(RunnerTest, BadArgumentsExitWithUsage) {
-  for (const char* args : {"--steps", "--steps x", "--keys NOPE", "--keys 42", "--bogus"}) {
+  for (const char* args : {"--steps", "--steps x", "--keys NOPE", "--keys 42", "--keys '#42'",
+                           "--bogus", "--steps 18446744073709551616", "--hold 99999999999999999999"}) {
     EXPECT_EQ(Run(args), 2) << args;
     EXPECT_NE(Errors().find("usage: valdor-run"), std::string::npos) << args;
   }
@@ -109,6 +117,76 @@ TEST_F(RunnerTest, MissingModuleIsReportedAndTheRunGoesOn) {
   std::ofstream(home_ + "VALDOR.Ini") << "[ROM]\nModules=1\nModule1=0 nowhere.rom\n";
   EXPECT_EQ(Run("--steps 10"), 0);
   EXPECT_NE(Errors().find("Cannot load module file: " + home_ + "nowhere.rom"), std::string::npos);
+}
+
+TEST_F(RunnerTest, KeysByNameOrNumberReachTheFirmwareWhateverTheHold) {
+  Firmware(kStoreKey);
+  const struct {
+    const char* args;
+    int code;
+  } cases[] = {{"--keys 1", 0x36},          {"--keys '#1'", 0x18}, {"--keys '#72'", 0x36},
+               {"--keys 11", 0x10},         {"--keys ON", 0x18},  {"--keys 7 --hold 0", 0x34},
+               {"--keys '#84' --hold 0", 0x87}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(Run(c.args), 0) << c.args << Errors();
+    const std::string image = Slurp(home_ + "VALDOR.RAM");
+    ASSERT_GT(image.size(), 5u * 9u + 4u);
+    const int code = (static_cast<uint8_t>(image[5 * 9 + 3]) >> 4) |
+                     ((static_cast<uint8_t>(image[5 * 9 + 4]) & 15) << 4);
+    EXPECT_EQ(code, c.code) << c.args;
+  }
+}
+
+TEST_F(RunnerTest, HelpAndVersionPrintAndSucceed) {
+  Firmware(kHello);
+  for (const char* args : {"--help", "-h", "--version"}) {
+    std::string out;
+    EXPECT_EQ(Run(args, &out), 0) << args;
+    EXPECT_NE(out.find(args[2] == 'v' ? "valdor-run 1." : "usage: valdor-run"), std::string::npos)
+        << args;
+  }
+}
+
+TEST_F(RunnerTest, FailuresAtTheEndsOfTheRunExitWithOne) {
+  // No configuration, named by --home or by VALDOR_HOME: nothing would run.
+  EXPECT_EQ(Run("--steps 10"), 1);
+  EXPECT_NE(Errors().find("no VALDOR.Ini in " + home_), std::string::npos) << Errors();
+  const std::string viaEnv = "VALDOR_HOME=" + home_ + " " + runner_ + " --steps 10 2>" + home_ +
+                             "err.txt";
+  EXPECT_EQ(WEXITSTATUS(std::system(viaEnv.c_str())), 1);
+  EXPECT_NE(Errors().find("no VALDOR.Ini in " + home_), std::string::npos) << Errors();
+
+  // The RAM image cannot be saved: its link leads into a folder that does not exist.
+  Firmware(kHello);
+  std::filesystem::create_symlink(home_ + "gone/VALDOR.RAM", home_ + "VALDOR.RAM");
+  EXPECT_EQ(Run(""), 1);
+  EXPECT_NE(Errors().find("No such file or directory"), std::string::npos) << Errors();
+  EXPECT_EQ(Errors().find("OP="), std::string::npos) << Errors();
+}
+
+TEST_F(RunnerTest, StopSignalsEndTheRunInOrderAndSaveTheRam) {
+  // LDI 123; REGN=C 5; then GONC to itself for ever.
+  Firmware({0x130, 0x123, 0x168, 0x003});
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    std::filesystem::remove(home_ + "VALDOR.RAM");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      freopen((home_ + "err.txt").c_str(), "w", stderr);
+      execl(runner_.c_str(), runner_.c_str(), "--home", home_.c_str(), "--steps",
+            "100000000000", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(pid, sig);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig << " killed it";
+    EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+    const std::string image = Slurp(home_ + "VALDOR.RAM");
+    ASSERT_GT(image.size(), 5u * 9u + 2u) << sig;
+    EXPECT_EQ(static_cast<uint8_t>(image[5 * 9 + 2]), 0x23) << sig;
+  }
 }
 
 }  // namespace

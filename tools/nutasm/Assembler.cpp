@@ -770,12 +770,20 @@ std::string ListingText(const Program& program) {
     // Address and up to two words a line; longer texts continue on lines of their own.
     for (size_t k = 0; k == 0 || k < l.words.size(); k += 2) {
       std::string text = l.words.empty() ? "    " : Hex(l.address + static_cast<uint32_t>(k), 4);
-      for (size_t j = k; j < k + 2; ++j)
-        text += j < l.words.size() ? " " + Hex(l.words[j], 3) : "    ";
+      // Appended piece by piece: no temporary strings built from a character array.
+      for (size_t j = k; j < k + 2; ++j) {
+        if (j < l.words.size()) {
+          text += ' ';
+          text += Hex(l.words[j], 3);
+        } else {
+          text += "    ";
+        }
+      }
       if (k == 0) {
         char number[16];
         std::snprintf(number, sizeof number, "  %5d  ", l.line);
-        text += number + program.lines[l.line - 1];
+        text += number;
+        text += program.lines[l.line - 1];
       }
       while (!text.empty() && text.back() == ' ') text.pop_back();
       out += text + '\n';
