@@ -220,9 +220,10 @@ std::optional<Breakpoint> Breakpoint::Parse(std::string_view text, std::string& 
 
 std::string Breakpoint::Text() const {
   std::string t = where;
-  if (bank >= 0) t += "@" + std::to_string(bank);
-  if (count != 1) t += "*" + std::to_string(count);
-  if (condition) t += ":" + condition->text;
+  // Appended piece by piece: GCC 12 reports a false -Wrestrict for "x" + std::string.
+  if (bank >= 0) t.append("@").append(std::to_string(bank));
+  if (count != 1) t.append("*").append(std::to_string(count));
+  if (condition) t.append(":").append(condition->text);
   return t;
 }
 
@@ -363,7 +364,7 @@ void BreakSet::FromText(std::string_view text, std::vector<std::string>& errors)
 
 std::string BreakSet::ToText() const {
   std::string t;
-  for (const Breakpoint& b : breaks_) t += (b.enabled ? "" : "!") + b.Text() + "\n";
+  for (const Breakpoint& b : breaks_) t.append(b.enabled ? "" : "!").append(b.Text()).append("\n");
   for (const Watchpoint& w : watches_) t += std::string(w.enabled ? "" : "!") + "watch " + w.Text() + "\n";
   return t;
 }

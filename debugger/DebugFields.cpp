@@ -56,7 +56,7 @@ std::string LcdText(const std::atomic<uint8_t> (&reg)[kLcdPositions]) {
 
 std::string StackText() {
   std::string s;
-  for (int k = 0; k < 4; ++k) s += (k ? " " : "") + HexDigits(Cpu.Stack[k], 4);
+  for (int k = 0; k < 4; ++k) s.append(k ? " " : "").append(HexDigits(Cpu.Stack[k], 4));
   return s;
 }
 
@@ -257,8 +257,9 @@ std::string RegisterLayoutText() {
     std::sort(fields.begin(), fields.end(),
               [](const DebugField* a, const DebugField* b) { return a->x < b->x; });
     std::string line;
-    for (const DebugField* f : fields) line += (line.empty() ? "" : " ") + std::string(f->label) + f->show();
-    if (fields.front()->y == DebugFields[0].y) line += " " + ReadCodeLine().dis;
+    for (const DebugField* f : fields)
+      line.append(line.empty() ? "" : " ").append(f->label).append(f->show());
+    if (fields.front()->y == DebugFields[0].y) line.append(" ").append(ReadCodeLine().dis);
     if (y == DebugFields[DebugFieldIndex("PfAdEdit")].y)
       line += " Base=" + std::to_string(Cpu.Base == 10 ? 10 : 16);
     text += line + "\n";

@@ -5,7 +5,8 @@
 namespace {
 
 std::string VirtualKeyName(int vk) {
-  if (vk >= 112 && vk <= 123) return "F" + std::to_string(vk - 111);
+  // Built by appending: GCC 12 reports a false -Wrestrict for "F" + std::to_string(...).
+  if (vk >= 112 && vk <= 123) return std::string("F").append(std::to_string(vk - 111));
   switch (vk) {
     case 33: return "Page Up";
     case 34: return "Page Down";
@@ -17,7 +18,7 @@ std::string VirtualKeyName(int vk) {
     case 40: return "Down";
     case 45: return "Insert";
     case 46: return "Delete";
-    default: return "key " + std::to_string(vk);
+    default: return std::string("key ").append(std::to_string(vk));
   }
 }
 
@@ -31,7 +32,8 @@ std::string CharacterName(int ch) {
 }
 
 void Append(std::string& list, const std::string& name) {
-  list += (list.empty() ? "" : ", ") + name;
+  if (!list.empty()) list += ", ";
+  list += name;
 }
 
 }  // namespace
