@@ -78,13 +78,13 @@ bool ParseDebugOption(int argc, char** argv, int& i, DebugOptions& o, std::strin
 }
 
 bool ArmDebugOptions(const DebugOptions& o, std::string& error) {
-  for (const std::string& spec : o.breaks) {
-    auto b = Breakpoint::Parse(spec, error);
+  for (const std::string& written : o.breaks) {
+    auto b = Breakpoint::Parse(written, error);
     if (!b) return false;
     Breaks.Breaks().push_back(*b);
   }
-  for (const std::string& spec : o.watches) {
-    auto w = Watchpoint::Parse(spec, error);
+  for (const std::string& written : o.watches) {
+    auto w = Watchpoint::Parse(written, error);
     if (!w) return false;
     Breaks.Watches().push_back(*w);
   }

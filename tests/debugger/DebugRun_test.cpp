@@ -54,17 +54,17 @@ class DebugRunTest : public MachineTest {
     }
     return -1;
   }
-  void Add(const std::string& spec) {
+  void Add(const std::string& written) {
     std::string error;
-    auto b = Breakpoint::Parse(spec, error);
+    auto b = Breakpoint::Parse(written, error);
     ASSERT_TRUE(b) << error;
     Breaks.Breaks().push_back(*b);
     Breaks.Changed();
     UpdateDebugArmed();
   }
-  void Watch(const std::string& spec) {
+  void Watch(const std::string& written) {
     std::string error;
-    auto w = Watchpoint::Parse(spec, error);
+    auto w = Watchpoint::Parse(written, error);
     ASSERT_TRUE(w) << error;
     Breaks.Watches().push_back(*w);
     Breaks.Changed();
@@ -74,7 +74,7 @@ class DebugRunTest : public MachineTest {
 
 TEST_F(DebugRunTest, BreakpointHaltsBeforeExactlyTheRightInstruction) {
   struct Case {
-    const char* spec;
+    const char* written;
     std::function<void()> setup;
     int executed;  // -1: never halts
     unsigned c;    // C[2:0] at the halt
@@ -93,13 +93,13 @@ TEST_F(DebugRunTest, BreakpointHaltsBeforeExactlyTheRightInstruction) {
   };
   ParseSymbols("=LOOP EQU 0101X\n");
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec);
+    SCOPED_TRACE(c.written);
     Fresh();
     LoadWords(0x100, {kIncCX, kBackOne});
     StoreRom(0x101, 1, kNop);  // bank 1 exists but is not selected
     Cpu.PC = 0x100;
     c.setup();
-    Add(c.spec);
+    Add(c.written);
     ResumeFromHalt();  // the run starts standing on 100
     EXPECT_EQ(RunUntilHalt(), c.executed);
     if (c.executed < 0) continue;
