@@ -72,11 +72,14 @@ int main(int argc, char** argv) {
   SetPanel(&form);
   TLifeCycle life(&form);
   for (int i = 1; i < argc; ++i) ApplySwitch(argv[i]);
+  // Before start-up, so that a debugger opened by "/D" shows them.
+  const std::string breakMessage = LoadBreakpoints();
 
   StartUp();
   life.StartUpFinished();  // the memory is loaded: a close from now on saves it
   if (const std::string missing = NoRomMessage(); !missing.empty())
     host.MessageBox("VALDOR", missing);
+  if (!breakMessage.empty() && !life.Closed()) host.FileError(breakMessage);
   // Turbo from the configuration runs at the normal priority until the switch is used.
   form.TurboSpeedButton()->setChecked(Turbo);
   // "/P": the printer button goes down as the window is first shown.
@@ -94,6 +97,7 @@ int main(int argc, char** argv) {
   EndOpenPrintJob();  // a job still open is printed, not lost
   CloseTrace();
   SaveSettings();
+  SaveBreakpoints();
   SetPanel(nullptr);
   ZIrizuvaRezeze::Stop();
   SetHost(nullptr);

@@ -4,6 +4,8 @@
 #include <cctype>
 
 #include "cpu/Cpu.h"
+#include "debugger/Breakpoints.h"
+#include "debugger/DebugRun.h"
 #include "debugger/Trace.h"
 #include "display/Lcd.h"
 #include "host/Host.h"
@@ -214,4 +216,21 @@ void SaveSettings() {
     return;
   }
   panel.SavePrinterPlacement();
+}
+
+std::string LoadBreakpoints() {
+  std::string message;
+  const std::vector<std::string> refused = LoadBreakFile(&message);
+  UpdateDebugArmed();
+  if (!refused.empty()) {
+    message =
+        BreakFilePath() + ": these lines were not understood and stay in the file as written:";
+    for (const std::string& line : refused) message.append("\n").append(line);
+  }
+  return message;
+}
+
+void SaveBreakpoints() {
+  std::string error;
+  if (!SaveBreakFile(error)) TheHost().FileError(error);
 }

@@ -37,3 +37,11 @@ void StartUp(const LifeCycleWaits& waits = {});
 bool ShutDown(const LifeCycleWaits& waits = {});
 // Writes "Ticks", "Turbo", "Left", "Top", "Contrast" and the printer window's placement.
 void SaveSettings();
+
+// The desktop program's breakpoint file (valdor-run leaves it alone: its runs stay deterministic
+// and never overwrite the user's set). Loaded after the symbols, since breakpoints may name them,
+// and before the CPU thread starts; returns what to tell the user once (lines not understood,
+// which stay in the file, or a file that cannot be read), empty when all is well.
+std::string LoadBreakpoints();
+// Writes the file at the program's end; a failure is reported with the system's reason.
+void SaveBreakpoints();

@@ -1,5 +1,7 @@
 #include "debugger/Breakpoints.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include "debugger/Symbols.h"
 #include "debugger/WatchKinds.h"
 #include "host/Host.h"
+#include "host/ReplaceFile.h"
 #include "memory/Rom.h"
 
 BreakSet Breaks;
@@ -369,37 +372,79 @@ std::string BreakSet::ToText() const {
   return t;
 }
 
+namespace {
+
+// What the last LoadBreakFile found that the set cannot hold: comments and lines that did not
+// parse, written back unchanged; and whether the file was there but could not be read.
+std::vector<std::string> keptLines;
+bool fileUnreadable = false;
+
+}  // namespace
+
 std::string BreakFilePath() {
   return TheHost().HomeDir() + TheHost().ProgramName() + ".BRK";
 }
 
-std::vector<std::string> LoadBreakFile() {
+std::vector<std::string> LoadBreakFile(std::string* readError) {
+  ForgetBreakFile();
   Breaks.Clear();
   std::vector<std::string> errors;
-  std::ifstream in(BreakFilePath(), std::ios::binary);
-  if (!in) return errors;
+  const std::string path = BreakFilePath();
+  struct stat st {};
+  int why = ::stat(path.c_str(), &st) == 0 ? 0 : errno;
+  if (why == ENOENT) return errors;
+  std::ifstream in;
   std::ostringstream text;
-  text << in.rdbuf();
-  Breaks.FromText(text.str(), errors);
+  // A folder, a device or a pipe in its place cannot be read (or never ends, or blocks).
+  if (why == 0 && !S_ISREG(st.st_mode)) why = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (why == 0) {
+    errno = 0;
+    in.open(path, std::ios::binary);
+    if (in) text << in.rdbuf();
+    if (!in.is_open() || in.bad()) why = errno ? errno : EIO;
+  }
+  if (why != 0) {
+    fileUnreadable = true;
+    if (readError) *readError = WithReason("Cannot read breakpoints: " + path, why);
+    return errors;
+  }
+  std::istringstream lines(text.str());
+  for (std::string raw; std::getline(lines, raw);) {
+    const std::string_view line = Trim(raw);
+    if (line.empty()) continue;
+    const size_t before = errors.size();
+    if (line[0] != '#') Breaks.FromText(line, errors);
+    if (line[0] == '#' || errors.size() > before) keptLines.emplace_back(line);
+  }
   return errors;
 }
 
 bool SaveBreakFile(std::string& error) {
   const std::string path = BreakFilePath();
-  const std::string text = Breaks.ToText();
+  std::string text;
+  for (const std::string& line : keptLines) text.append(line).append("\n");
+  text += Breaks.ToText();
+  if (fileUnreadable) {
+    if (Breaks.ToText().empty()) return true;  // nothing of this session to lose
+    error = "Cannot save breakpoints: " + path + ": it could not be read at start-up and is kept";
+    return false;
+  }
   if (text.empty()) {
     // Nothing to keep: no file rather than an empty one.
     if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
-      error = path + ": " + std::strerror(errno);
+      error = WithReason("Cannot save breakpoints: " + path, errno);
       return false;
     }
     return true;
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out << text;
-  if (!out.flush()) {
-    error = path + ": " + std::strerror(errno);
+  if (!ReplaceFile(path, text)) {
+    error = WithReason("Cannot save breakpoints: " + path, errno);
     return false;
   }
   return true;
+}
+
+void ForgetBreakFile() {
+  keptLines.clear();
+  fileUnreadable = false;
 }

@@ -87,7 +87,15 @@ extern BreakSet Breaks;
 
 // The file of the home folder that keeps the set between sessions (beside Entries.A).
 std::string BreakFilePath();
-// Loads it (missing: an empty set); returns the lines that did not parse.
-std::vector<std::string> LoadBreakFile();
-// Writes it; false with the system's reason in error.
+// Loads it (missing: an empty set); returns the lines that did not parse, each with why. Those
+// lines and the comments are kept as written and go back into the file at the next save, so
+// that a line this session cannot read (a symbol of an absent Entries.A) is not lost. A file
+// that is there but cannot be read gives readError (with the system's reason) and is not
+// written over.
+std::vector<std::string> LoadBreakFile(std::string* readError = nullptr);
+// Writes the kept lines and the set, replacing the file only once the new one is complete; an
+// empty set and no kept line remove it (or create none). False with a message that names the
+// file and the system's reason.
 bool SaveBreakFile(std::string& error);
+// Forgets what the last LoadBreakFile kept (tests).
+void ForgetBreakFile();

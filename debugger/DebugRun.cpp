@@ -196,6 +196,7 @@ void ShowDebuggerAfterHalt() {
 
 void ResetDebugRun() {
   Breaks.Clear();
+  ForgetBreakFile();
   ExecutionHistory.Clear();
   mode = RunMode::Free;
   historyArmed = false;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <functional>
 #include <sstream>
@@ -16,6 +17,9 @@
 
 #include "cpu/Cpu.h"
 #include "cpu/RunLoop.h"
+#include "debugger/Breakpoints.h"
+#include "debugger/DebugRun.h"
+#include "debugger/Symbols.h"
 #include "debugger/Trace.h"
 #include "display/Lcd.h"
 #include "memory/Ram.h"
@@ -680,6 +684,78 @@ TEST_F(StartUpTest, UnwritableConfigurationIsReported) {
   SaveSettings();
   ASSERT_EQ(clock.messages.size(), 1u);
   EXPECT_EQ(clock.messages[0], "Unable to write to " + IniPath() + ": No such file or directory");
+}
+
+TEST_F(StartUpTest, BreakpointFileLoadedAtStartAndSavedAtTheEnd) {
+  struct Case {
+    const char* name;
+    const char* entries;  // Entries.A, or none
+    const char* file;  // VALDOR.BRK at start; none, or "/" ("|") for a folder (pipe) in its place
+    std::function<void()> session;
+    const char* loadMessage;  // part of the start-up message; "" for none
+    bool armed;
+    const char* saved;        // the file after the save; none for no file; "/", "|" as above
+    const char* saveMessage;  // part of the message at the end; "" for none
+  };
+  const auto set100 = [] { Breaks.Toggle(0x100); };
+  const Case cases[] = {
+      {"nothing set, no file", nullptr, nullptr, nullptr, "", false, nullptr, ""},
+      {"set in the session", nullptr, nullptr, set100, "", false, "0100\n", ""},
+      {"symbols resolved, written canonically", "=MAIN EQU 0123X\n",
+       " MAIN @ 1 \n\nwatch 0c5:W\r\n", nullptr, "", true, "MAIN@1\nwatch 0C5:w\n", ""},
+      // Without Entries.A the symbol does not resolve: the line is reported and kept.
+      {"unresolved symbol kept", nullptr, "# mine\nMAIN@1\n200\n", [] { Breaks.Toggle(0x200); },
+       "VALDOR.BRK: these lines were not understood and stay in the file as written:\n"
+       "MAIN@1: 'MAIN' is neither",
+       true, "# mine\nMAIN@1\n", ""},
+      {"all deleted", nullptr, "300\n", [] { Breaks.Toggle(0x300); }, "", true, nullptr, ""},
+      {"unreadable, nothing set", nullptr, "/", nullptr,
+       "Cannot read breakpoints: ", false, "/", ""},
+      {"unreadable, set in the session", nullptr, "/", set100, ": Is a directory", false, "/",
+       "could not be read at start-up and is kept"},
+      {"a pipe in its place", nullptr, "|", set100, "Cannot read breakpoints: ", false, "|",
+       "could not be read at start-up and is kept"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = home + "VALDOR.BRK";
+    std::filesystem::remove_all(path);
+    std::filesystem::remove(home + "Entries.A");
+    if (c.entries) WriteHomeFile("Entries.A", c.entries);
+    const std::string file = c.file ? c.file : "";
+    if (file == "/") std::filesystem::create_directory(path);
+    else if (file == "|") ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    else if (c.file) WriteHomeFile("VALDOR.BRK", file);
+    ResetDebugRun();
+    LoadSymbols();
+    clock.messages.clear();
+
+    const std::string message = LoadBreakpoints();
+    EXPECT_EQ(message.empty(), !*c.loadMessage) << message;
+    EXPECT_NE(message.find(c.loadMessage), std::string::npos) << message;
+    EXPECT_EQ(DebugArmed.load() != 0, c.armed);
+    if (c.session) c.session();
+    SaveBreakpoints();
+    const std::string reported = clock.messages.empty() ? "" : clock.messages[0];
+    EXPECT_EQ(clock.messages.size(), *c.saveMessage ? 1u : 0u);
+    EXPECT_NE(reported.find(c.saveMessage), std::string::npos) << reported;
+    const std::string saved = c.saved ? c.saved : "";
+    if (!c.saved) EXPECT_FALSE(FileExists(path));
+    else if (saved == "/") EXPECT_TRUE(std::filesystem::is_directory(path));
+    else if (saved == "|") EXPECT_TRUE(std::filesystem::is_fifo(path));
+    else EXPECT_EQ(ReadFile(path), saved);
+  }
+}
+
+TEST_F(StartUpTest, UnwritableBreakpointFileIsReportedWithTheReason) {
+  // The file is a link into a folder that does not exist.
+  ASSERT_EQ(::symlink((home + "gone/VALDOR.BRK").c_str(), (home + "VALDOR.BRK").c_str()), 0);
+  EXPECT_EQ(LoadBreakpoints(), "");
+  Breaks.Toggle(0x100);
+  SaveBreakpoints();
+  ASSERT_EQ(clock.messages.size(), 1u);
+  EXPECT_EQ(clock.messages[0],
+            "Cannot save breakpoints: " + home + "VALDOR.BRK: No such file or directory");
 }
 
 }  // namespace

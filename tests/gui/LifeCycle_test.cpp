@@ -1,6 +1,7 @@
 // The desktop program's life: every way it is asked to end (a close during start-up, the end
 // signals, with the printer and debugger open) runs the orderly shut-down, which saves the RAM
-// image and the settings; and the other windows follow the main window's minimise.
+// image, the settings and the breakpoints; and the other windows follow the main window's
+// minimise.
 
 #include "app/QtLifeCycle.h"
 
@@ -58,6 +59,9 @@ TEST(ProgramEndTest, EveryEndSavesTheRamImageAndTheSettings) {
       {"TERM while the message on the missing ROM is shown", {SIGTERM}, 6000ms, 0ms, {}, false},
   };
   for (Ending& r : runs) {
+    // A breakpoint by symbol, written loosely: read after the symbols, written back canonically.
+    std::ofstream(r.home->filePath("Entries.A").toStdString()) << "=MAIN EQU 0123X\n";
+    std::ofstream(r.home->filePath("VALDOR.BRK").toStdString()) << " MAIN @ 1 \n";
     if (r.rom) {
       std::ofstream ini(r.home->filePath("VALDOR.Ini").toStdString());
       ini << "[ROM]\nModules=1\nModule1=0 " << std::getenv("VALDOR_DEMO_ROM") << "\n";
@@ -96,6 +100,10 @@ TEST(ProgramEndTest, EveryEndSavesTheRamImageAndTheSettings) {
     std::stringstream text;
     text << ini.rdbuf();
     EXPECT_NE(text.str().find("Ticks=256"), std::string::npos);
+    std::ifstream brk(home / "VALDOR.BRK");
+    std::stringstream breaks;
+    breaks << brk.rdbuf();
+    EXPECT_EQ(breaks.str(), "MAIN@1\n");
   }
 }
 

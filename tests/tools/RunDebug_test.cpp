@@ -54,4 +54,13 @@ TEST_F(RunDebugTest, HaltsOnARoutineBySymbolWithStatusAndReport) {
   EXPECT_NE(Errors().find("'NOSUCH'"), std::string::npos);
 }
 
+TEST_F(RunDebugTest, LeavesTheDesktopsBreakpointFileAlone) {
+  // The user's set would halt at KEY; a scripted run neither obeys nor rewrites it.
+  const std::string written = " KEY \n# mine\n";
+  std::ofstream(home_ + "VALDOR.BRK") << written;
+  EXPECT_EQ(RunTool("--keys XEQ"), 0) << Errors();
+  EXPECT_EQ(RunTool("--keys XEQ --break KEY"), 3) << Errors();
+  EXPECT_EQ(Slurp(home_ + "VALDOR.BRK"), written);
+}
+
 }  // namespace
