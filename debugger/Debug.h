@@ -21,3 +21,5 @@ void Disassemble(int32_t& address, std::string& text);
 // and a terminating NUL; returns the length of the whole text, which may exceed what was written
 // (as snprintf does).
 int DisassembleTo(int32_t& address, char* out, int capacity);
+// The same from a 64 K-word image of the ROM space (the debugger's listing), as CPU words.
+std::string DisassembleImage(const uint16_t* image, int32_t& address);

@@ -24,7 +24,10 @@
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
 #include "cpu/Wake.h"
+#include "debugger/CodePaneView.h"
 #include "debugger/Debug.h"
+#include "debugger/DebugRun.h"
+#include "debugger/ListingView.h"
 #include "debugger/EditParse.h"
 #include "debugger/Trace.h"
 #include "display/Lcd.h"
@@ -181,7 +184,7 @@ TDebugForm::TDebugForm(QWidget* parent)
     label->setGeometry(f.x - 2 - w, f.y, w, kEditHeight);
   }
 
-  disLabel_ = Label(this, "", QRect(140, 12, kClientWidth - 142, 14), Qt::AlignLeft | Qt::AlignTop);
+  disLabel_ = Label(this, "", QRect(140, 12, kRegisterWidth - 142, 14), Qt::AlignLeft | Qt::AlignTop);
   disLabel_->setObjectName("DisLabel");
   disLabel_->setFont(fieldFont);
 
@@ -235,6 +238,11 @@ TDebugForm::TDebugForm(QWidget* parent)
   hpImage_->setGeometry(137, 78, 32, 32);
   hpImage_->setPixmap(DrawDebugLogo(qApp->devicePixelRatio()));
   hpImage_->setToolTip(ToolTipExit());
+
+  codePane_ = new TCodePane(this);
+  codePane_->setGeometry(kRegisterWidth, 0, kClientWidth - kRegisterWidth, kClientHeight);
+  connect(codePane_, &TCodePane::Halted, this, [this] { RefreshDebugger(); });
+  connect(codePane_, &TCodePane::RunningChanged, this, [this](bool on) { RunningChanged(on); });
 
   // Tab order: the fields by their tab numbers, the Base group at 14.
   std::vector<std::pair<int, QWidget*>> order;
@@ -290,6 +298,7 @@ void TDebugForm::Refresh(int field, bool direct) {
     if (field == kAllFields) {
       for (int i = 0; i < kDebugFieldCount; ++i) view.texts[i] = DebugFields[i].show();
       view.base = Cpu.Base;
+      codePane_->Capture();
     } else {
       view.texts[field] = DebugFields[field].show();
     }
@@ -309,7 +318,11 @@ void TDebugForm::Apply(const View& view, int field, bool animated) {
     if (animated && edit->hasFocus() && edit->isModified()) continue;
     edit->setText(QString::fromStdString(view.texts[i]));
   }
-  if (field == kAllFields) (view.base == 10 ? base10_ : base16_)->setChecked(true);
+  if (field == kAllFields) {
+    (view.base == 10 ? base10_ : base16_)->setChecked(true);
+    // Animated: the listing follows PC; the lists wait for the next halt.
+    codePane_->Show(!animated);
+  }
   ShowCodeLine(view.code);
 }
 
@@ -345,8 +358,8 @@ void TDebugForm::ArithRadioGroupClick(int base) {
 void TDebugForm::SSTSpeedButtonClick() {
   bool stepped = false;
   TNutCPU::RunHalted([&] {
-    if (!Cpu.Running || Animate.load()) return;
-    Step();
+    if (!Cpu.Running || Animate.load() || codePane_->Running()) return;
+    StepInto();
     stepped = true;
   });
   if (stepped) RefreshDebugger();
@@ -360,7 +373,11 @@ void TDebugForm::AnimateCheckBoxClick() {
   const bool on = animateBox_->isChecked();
   Animate = on ? 1 : 0;
   WakeCpu();
-  sstButton_->setEnabled(!on);
+  sstButton_->setEnabled(!on && !codePane_->Running());
+}
+
+void TDebugForm::RunningChanged(bool running) {
+  sstButton_->setEnabled(!running && !Animate.load());
 }
 
 // Not under RunHalted: closing the log pauses the CPU thread itself.
@@ -383,10 +400,17 @@ void TDebugForm::showEvent(QShowEvent* e) {
   closing_ = false;
   dropKey_ = 0;
   RefreshDebugger();
+  // Opened by a hit: say why.
+  QString why;
+  TNutCPU::RunHalted([&] { why = QString::fromStdString(LastHalt().text); });
+  codePane_->SetHaltText(why.isEmpty() ? QString("Halted") : why);
 }
 
 void TDebugForm::closeEvent(QCloseEvent* e) {
   closing_ = true;
+  // A run ends here, and the CPU passes the breakpoint it may stand on instead of halting on it
+  // again at once.
+  codePane_->LeaveDebugger();
   DebuggerOpen = 0;
   WakeCpu();
   e->accept();
@@ -398,7 +422,14 @@ bool TDebugForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyRelease: {
       auto* key = static_cast<QKeyEvent*>(event);
       if (DropPendingKey(key)) return true;
-      if (event->type() == QEvent::KeyPress && FormKeyDown(key)) return true;
+      if (event->type() != QEvent::KeyPress) break;
+      if (CommandKey(key)) return true;
+      // In the code pane the lists keep their own keys (arrows, Enter in an editor); Esc
+      // still closes unless a text is being typed there.
+      if (codePane_->isAncestorOf(qobject_cast<QWidget*>(watched)) &&
+          (key->key() != Qt::Key_Escape || qobject_cast<QLineEdit*>(watched)))
+        break;
+      if (FormKeyDown(key)) return true;
       break;
     }
     case QEvent::MouseButtonDblClick:
@@ -432,6 +463,40 @@ bool TDebugForm::FormKeyDown(QKeyEvent* e) {
     case Qt::Key_Down:
     case Qt::Key_PageDown:
       SSTSpeedButtonClick();
+      break;
+    default:
+      return false;
+  }
+  dropKey_ = e->key();
+  return true;
+}
+
+// The code pane's commands, from any control: F5 run, Pause break, F9 breakpoint on the selected
+// line, F10 step over, Shift+F11 step out, Ctrl+F10 run to the selected line, F11 single step.
+bool TDebugForm::CommandKey(QKeyEvent* e) {
+  const Qt::KeyboardModifiers mods =
+      e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  switch (e->key()) {
+    case Qt::Key_F5:
+      if (mods != Qt::NoModifier) return false;
+      codePane_->Run();
+      break;
+    case Qt::Key_Pause:
+      codePane_->Break();
+      break;
+    case Qt::Key_F9:
+      if (mods != Qt::NoModifier) return false;
+      codePane_->ToggleBreak(codePane_->Listing()->CursorAddress());
+      break;
+    case Qt::Key_F10:
+      if (mods == Qt::ControlModifier) codePane_->RunToCursor();
+      else if (mods == Qt::NoModifier) codePane_->StepOver();
+      else return false;
+      break;
+    case Qt::Key_F11:
+      if (mods == Qt::ShiftModifier) codePane_->StepOut();
+      else if (mods == Qt::NoModifier) SSTSpeedButtonClick();
+      else return false;
       break;
     default:
       return false;

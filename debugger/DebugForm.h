@@ -1,7 +1,9 @@
 #pragma once
 // The microcode debugger window: every register of the CPU, the LCD driver and the timer chip as
 // editable hexadecimal text beside the instruction at PC; single step, animate, trace and a
-// listing of the data RAM. While it is open the CPU thread stands between two instructions.
+// listing of the data RAM on the left, the code pane (run commands, the disassembly listing,
+// breakpoints and history) on the right. While it is open the CPU thread stands between two
+// instructions, unless a run of the code pane goes on.
 
 #include <QPoint>
 #include <QRect>
@@ -23,6 +25,7 @@ class QLineEdit;
 class QListWidget;
 class QRadioButton;
 class QToolButton;
+class TCodePane;
 
 // The window's top-left corner: right of the main window, top aligned with it, kept on screen.
 QPoint DebuggerPlacement(const QRect& mainFrame, const QSize& frame, const QSize& screen);
@@ -33,7 +36,8 @@ class TDebugForm : public QWidget {
   Q_OBJECT
 
  public:
-  static constexpr int kClientWidth = 280, kClientHeight = 501;
+  // The register fields take the left 280 pixels; the code pane the rest.
+  static constexpr int kRegisterWidth = 280, kClientWidth = 730, kClientHeight = 501;
   static constexpr int kAllFields = -1;
 
   explicit TDebugForm(QWidget* parent = nullptr);
@@ -68,6 +72,7 @@ class TDebugForm : public QWidget {
   QToolButton* SSTSpeedButton() const { return sstButton_; }
   QToolButton* ExitSpeedButton() const { return exitButton_; }
   QLabel* HPImage() const { return hpImage_; }
+  TCodePane* CodePane() const { return codePane_; }
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -81,6 +86,8 @@ class TDebugForm : public QWidget {
   void ShowCodeLine(const CodeLine& code);
   bool FormKeyDown(QKeyEvent* e);
   bool DropPendingKey(QKeyEvent* e);
+  bool CommandKey(QKeyEvent* e);
+  void RunningChanged(bool running);
 
   std::array<QLineEdit*, kDebugFieldCount> edits_{};
   QLabel* disLabel_ = nullptr;
@@ -93,6 +100,7 @@ class TDebugForm : public QWidget {
   QToolButton* sstButton_ = nullptr;
   QToolButton* exitButton_ = nullptr;
   QLabel* hpImage_ = nullptr;
+  TCodePane* codePane_ = nullptr;
   bool closing_ = false;  // no commits while the window goes away
   int dropKey_ = 0;       // a consumed key whose release is still to be swallowed
 };

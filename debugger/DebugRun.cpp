@@ -21,6 +21,7 @@ constexpr auto relaxed = std::memory_order_relaxed;
 
 RunMode mode = RunMode::Free;
 uint16_t runToAddress = 0;
+uint16_t startPc = 0;      // where the stepping command began
 int64_t level = 0;         // return stack pushes minus pops since the stepping command
 int32_t resumeAt = -1;     // a breakpoint here is passed once: the CPU stands on it
 bool historyArmed = false;
@@ -99,6 +100,7 @@ void Halt(HaltKind kind, std::string text) {
 void Start(RunMode m) {
   mode = m;
   level = 0;
+  startPc = Cpu.PC;
   report = {};
   ResumeFromHalt();
   DebugRunning = 1;
@@ -143,7 +145,7 @@ Iteration DebugIteration() {
   if (!watched.empty()) {
     Halt(HaltKind::Watchpoint, watched + " at " + At(pc));
   } else if (mode == RunMode::Over && level <= 0) {
-    Halt(HaltKind::Step, "stepped over " + At(pc));
+    Halt(HaltKind::Step, "stepped over " + At(startPc));
   } else if (mode == RunMode::Out && level < 0) {
     Halt(HaltKind::Step, "stepped out to " + At(Cpu.PC));
   } else if (mode == RunMode::To && Cpu.PC == runToAddress) {

@@ -80,8 +80,13 @@ class TextWriter {
   int length_ = 0;
 };
 
+// Set while a listing's ROM image is disassembled: words come from it, and they are read as
+// the CPU's own (no smart peripheral has control).
+thread_local const uint16_t* imageWords = nullptr;
+
 uint16_t FetchAt(int32_t address) {
-  return FetchRom(static_cast<uint32_t>(address) & 0xFFFF);
+  const uint32_t a = static_cast<uint32_t>(address) & 0xFFFF;
+  return imageWords ? imageWords[a] : FetchRom(a);
 }
 
 // Column 0 rows 0..7; rows 8..15 (HPIL=C) are handled on their own.
@@ -224,7 +229,7 @@ int DisassembleTo(int32_t& address, char* out, int capacity) {
   TextWriter t(out, capacity);
   const uint16_t word = FetchAt(address);
   ++address;
-  if (Cpu.SmartPeripheral != kNoPeripheral) {
+  if (!imageWords && Cpu.SmartPeripheral != kNoPeripheral) {
     PeripheralWord(word, t);
     return t.Finish(out, capacity);
   }
@@ -260,4 +265,12 @@ void Disassemble(int32_t& address, std::string& text) {
   address = start;
   text.resize(length);
   DisassembleTo(address, text.data(), length + 1);
+}
+
+std::string DisassembleImage(const uint16_t* image, int32_t& address) {
+  imageWords = image;
+  std::string text;
+  Disassemble(address, text);
+  imageWords = nullptr;
+  return text;
 }

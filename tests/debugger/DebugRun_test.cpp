@@ -9,6 +9,7 @@
 
 #include "cpu/Cpu.h"
 #include "debugger/Breakpoints.h"
+#include "debugger/DebugFields.h"
 #include "debugger/History.h"
 #include "debugger/Symbols.h"
 #include "memory/Ram.h"
@@ -137,6 +138,7 @@ TEST_F(DebugRunTest, StepOverNestedCallsAndPastFourLevels) {
     EXPECT_EQ(RunUntilHalt(), c.executed);
     EXPECT_EQ(Cpu.PC, c.to);
     EXPECT_EQ(LastHalt().kind, HaltKind::Step);
+    EXPECT_EQ(LastHalt().text.substr(0, 17), "stepped over " + HexDigits(c.from, 4));
     EXPECT_EQ(DebugArmed.load(), 0);
   }
   // A breakpoint inside the call stops the step over there.
