@@ -70,7 +70,9 @@ void RunLoop() {
       it = RunIteration();
     }
     if (it == Iteration::Ended) break;
-    // A hit with the debugger closed opens it once the halt is acknowledged, outside the lock.
+    // A hit with the debugger closed opens it once the halt is acknowledged, outside the lock:
+    // the next iteration acknowledges it, at once rather than after a wait.
+    if (it == Iteration::Halted && !held && DebuggerOpen.load(std::memory_order_relaxed)) continue;
     if (it == Iteration::Halted && held) ShowDebuggerAfterHalt();
     // Asleep or halted: block until something can change that (WakeCpu), or until the next
     // event of the sleeping calculator's own (automatic power-off, the timer chip).

@@ -17,8 +17,11 @@
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
+#include "debugger/Breakpoints.h"
+#include "debugger/DebugRun.h"
 #include "debugger/Trace.h"
 #include "display/Lcd.h"
+#include "memory/Rom.h"
 #include "host/Threads.h"
 #include "printer/Dovada.h"
 #include "support/MachineFixture.h"
@@ -127,6 +130,90 @@ TEST_F(CpuThreadTest, DebuggerHoldsTheCpuUnlessAnimating) {
   EXPECT_EQ(Cycles(), held);
   DebuggerOpen = 0;
   ASSERT_TRUE(PumpUntil([&] { return Cycles() > held; }));
+}
+
+// A breakpoint hit by the free-running thread, debugger closed, at either speed: the thread
+// stands before the breakpoint's instruction with PC on it, the instruction not run, and has the
+// debugger opened. Leaving the debugger runs that instruction and the next pass halts again. A
+// breakpoint on the same address in a bank not in force never halts.
+TEST_F(CpuThreadTest, BreakpointHaltsTheThreadBeforeItsInstruction) {
+  constexpr uint16_t kIncCX = 0x226, kBackThree = 0x3EB;  // C=C+1 X; GONC -3
+  struct Case {
+    const char* written;
+    bool turbo;
+    int c;           // C[2:0] at the halt, the instructions before it counted; -1: no halt
+    uint32_t cycles;  // instructions run until the halt
+  };
+  const Case cases[] = {
+      {"0002", false, 2, 2}, {"0002", true, 2, 2},   {"2@0", true, 2, 2},
+      {"2*3", false, 8, 10}, {"2@1", true, -1, 0}, {"2@1", false, -1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.written << (c.turbo ? " turbo" : " normal speed"));
+    TNutCPU::Stop();
+    ResetMachineSettings();
+    InitMachine();
+    ResetDebugRun();
+    LoadWords(0, {kIncCX, kIncCX, kIncCX, kBackThree});
+    for (uint16_t a = 0; a < 4; ++a) StoreRom(a, 1, kIncCX);  // bank 1 is there, not in force
+    std::string error;
+    auto b = Breakpoint::Parse(c.written, error);
+    ASSERT_TRUE(b) << error;
+    Breaks.Breaks().push_back(*b);
+    Breaks.Changed();
+    UpdateDebugArmed();
+    panel.debuggerShown = false;
+    Turbo = c.turbo;
+    Cpu.Running = 1;
+    TNutCPU::Create();
+
+    if (c.c < 0) {
+      ASSERT_TRUE(PumpUntil([&] { return Cycles() > 2000; }));
+      EXPECT_FALSE(panel.debuggerShown);
+      EXPECT_EQ(DebuggerOpen.load(), 0);
+      continue;
+    }
+    auto since = std::chrono::steady_clock::now();
+    ASSERT_TRUE(PumpUntil([&] { return panel.debuggerShown; }));
+    auto opened = std::chrono::steady_clock::now() - since;  // the hit comes at once
+    EXPECT_EQ(DebuggerOpen.load(), 1);
+    uint16_t pc = 0;
+    int cx = 0;
+    uint32_t cycles = 0;
+    HaltReport halt;
+    const auto look = [&] {
+      pc = Cpu.PC;
+      cx = Cpu.C[2] << 8 | Cpu.C[1] << 4 | Cpu.C[0];
+      cycles = Cpu.CycleCount;
+      halt = LastHalt();
+    };
+    TNutCPU::RunHalted(look);
+    EXPECT_EQ(pc, 2);
+    EXPECT_EQ(cx, c.c);
+    EXPECT_EQ(cycles, c.cycles);
+    EXPECT_EQ(halt.kind, HaltKind::Breakpoint);
+    EXPECT_EQ(halt.address, 2);
+    Pump(10ms);  // it stays there
+    TNutCPU::RunHalted(look);
+    EXPECT_EQ(cycles, c.cycles);
+
+    // The debugger's Exit: the instruction under the breakpoint runs, the next pass halts.
+    panel.debuggerShown = false;
+    TNutCPU::RunHalted([] {
+      ClearHalt();
+      ResumeFromHalt();
+    });
+    since = std::chrono::steady_clock::now();
+    DebuggerOpen = 0;
+    ASSERT_TRUE(PumpUntil([&] { return panel.debuggerShown; }));
+    // The debugger opens as soon as the thread stands, not after an idle wait (the smaller of
+    // the two, against a busy host).
+    EXPECT_LT(std::min(opened, std::chrono::steady_clock::now() - since), 300ms);
+    TNutCPU::RunHalted(look);
+    EXPECT_EQ(pc, 2);
+    EXPECT_EQ(cx, c.c + 3);  // three of the four instructions count up
+    EXPECT_EQ(cycles, c.cycles + 4);
+  }
 }
 
 // The CPU thread waits in a display hand-over while the GUI asks for the halt: the GUI keeps
