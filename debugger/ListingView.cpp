@@ -116,7 +116,7 @@ TListingView::TListingView(QWidget* parent) : QTableView(parent), model_(new Lis
   const int digit = fontMetrics().horizontalAdvance('0');
   setColumnWidth(ListingModel::Margin, digit * 2 + 4);
   setColumnWidth(ListingModel::Address, digit * 4 + 10);
-  setColumnWidth(ListingModel::Word, digit * 3 + 10);
+  setColumnWidth(ListingModel::Word, digit * 4 + 10);
   setColumnWidth(ListingModel::Label, digit * 10 + 8);
 }
 
