@@ -20,7 +20,10 @@ bool printerSwitch = false;
 bool IsNT = false;
 std::vector<std::string> LoadedImages;
 
+bool StartedUp = false;
+
 void ResetMachineSettings() {
+  StartedUp = false;
   ZeroCpuState();
   Turbo = 0;
   TurboSuspended = 0;
@@ -185,6 +188,7 @@ void StartUp(const LifeCycleWaits& waits) {
 
   panel.drawAnnunciators("   ZerizEruz Edozeded Version 1.0");
   Cpu.Running = 1;
+  StartedUp = true;
   TurboSuspended = 0;
   if (DebuggerOpen) ShowDebugger();
 }

@@ -30,6 +30,10 @@ struct LifeCycleWaits {
 // The waits of a program nobody can press keys in (valdor-run, tests).
 constexpr LifeCycleWaits kNoWaits{0, {0, 0, 0}};
 
+// Set at the end of StartUp, when the memory is loaded: from then on closing saves it, even
+// after a CPU error has stopped the CPU (Running 0).
+extern bool StartedUp;
+
 // Initialises the machine and fills it from the configuration; Running = 1 at its end.
 void StartUp(const LifeCycleWaits& waits = {});
 // Shows the shut-down messages and saves the RAM image (Running is already 0); false when the

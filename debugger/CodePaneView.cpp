@@ -170,9 +170,13 @@ void TCodePane::SetHaltText(const QString& text, bool error) {
 // A command starts only where the CPU could run it: start-up done, no animation going on.
 void TCodePane::Start(const std::function<void()>& command) {
   if (running_) return;
+  if (Animate.load()) {
+    SetHaltText("Animate is on: switch it off to run", true);
+    return;
+  }
   bool started = false;
   TNutCPU::RunHalted([&] {
-    if (!Cpu.Running || Animate.load()) return;
+    if (!Cpu.Running) return;
     command();
     started = true;
   });

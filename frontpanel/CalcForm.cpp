@@ -456,7 +456,8 @@ void TCalcForm::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
-  if (Cpu.Running) {
+  // After a CPU error (Running 0) the memory is still the user's: it is saved all the same.
+  if (Cpu.Running || (StartedUp && !shutDownRan_)) {
     closing_ = true;
     Cpu.Running = 0;
     TNutCPU::Stop();  // the CPU thread ends within one instruction or idle poll

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
+#include <filesystem>
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
@@ -150,6 +151,24 @@ TEST_F(CalcFormTest, EscapeClosesTheWindowAndRunsTheShutDown) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(Cpu.Running, 0);
   EXPECT_EQ(ReadFile(home + "VALDOR.RAM").size(), 16u * 9u);
+}
+
+// A CPU error stops the CPU (Running 0); closing afterwards still saves the memory. Before
+// start-up has loaded it, nothing is saved over the image.
+TEST_F(CalcFormTest, CloseSavesTheMemoryAfterACpuErrorButNotBeforeStartUp) {
+  for (const bool started : {true, false}) {
+    auto closing = std::make_unique<TCalcForm>();
+    closing->SetShutDownWaits(0, 0, 0);
+    closing->show();
+    std::filesystem::remove(home + "VALDOR.RAM");
+    StartedUp = started;
+    Cpu.Running = 0;
+    SaveRam = 1;
+    closing->close();
+    EXPECT_EQ(closing->ShutDownRan(), started);
+    EXPECT_EQ(std::filesystem::exists(home + "VALDOR.RAM"), started);
+  }
+  StartedUp = false;
 }
 
 TEST_F(CalcFormTest, ContrastButtonsStopAtTheirLimits) {
