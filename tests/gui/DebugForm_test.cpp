@@ -86,6 +86,15 @@ TEST_F(DebugFormTest, ControlsAreUncovered) {
   EXPECT_EQ(form->childAt(QPoint(152, 94)), form->HPImage());
 }
 
+// The title is centred between the window manager's buttons (up to four each side, about 24
+// pixels each): the window is wide enough for the whole title.
+TEST_F(DebugFormTest, TitleHasRoomBetweenTheWindowButtons) {
+  Open();
+  const QFontMetrics fm(QApplication::font("QMdiSubWindowTitleBar"));
+  EXPECT_EQ(form->windowTitle(), "Nut CPU MicroCode Debugger");
+  EXPECT_GE(form->width(), fm.horizontalAdvance(form->windowTitle()) + 2 * 4 * 24);
+}
+
 // Tab moves through the fields in their order, and leaving each one unchanged writes back
 // exactly what was there.
 TEST_F(DebugFormTest, TabThroughEveryFieldChangesNothing) {
