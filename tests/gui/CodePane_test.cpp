@@ -129,8 +129,8 @@ TEST_F(CodePaneTest, BreakHaltsARunAndExitPassesTheBreakpoint) {
   Press(Qt::Key_F5);
   ASSERT_TRUE(Halted());
   ASSERT_EQ(Pc(), 0x0003);
-  form->close();
   const uint32_t left = Cycles();
+  form->close();
   ASSERT_TRUE(PumpUntil([&] { return Cycles() > left + 3; }));
   Pump(20ms);
   EXPECT_EQ(DebuggerOpen.load(), 1);  // the next round of the loop hits it again
