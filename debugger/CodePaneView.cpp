@@ -109,9 +109,9 @@ void TCodePane::Capture() {
   listing_->Model()->Capture();
 }
 
-void TCodePane::Show(bool full) {
+void TCodePane::Show(bool full, bool follow) {
   listing_->Model()->Update();
-  listing_->ShowAddress(listing_->Model()->Pc(), false);
+  if (follow) listing_->ShowAddress(listing_->Model()->Pc(), false);
   if (!full) return;
   breakList_->Reload();
   if (tabs_->currentWidget() == history_) history_->Reload();

@@ -23,8 +23,9 @@ class TCodePane : public QWidget {
 
   // Reads the listing's image and PC; call while the CPU stands (inside the window's read).
   void Capture();
-  // Shows what Capture read, following PC; a full refresh also reloads the lists.
-  void Show(bool full);
+  // Shows what Capture read, following PC unless told not to; a full refresh also reloads the
+  // lists.
+  void Show(bool full, bool follow = true);
 
   // The commands. Each starts a checked run in the CPU thread, unless one is going on.
   void Run();

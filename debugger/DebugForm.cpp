@@ -283,10 +283,17 @@ void TDebugForm::RefreshAnimated() {
   if (isVisible()) Refresh(kAllFields, true);
 }
 
+// The listing shows a typed word, and follows a typed PC. Leaving the field unchanged does not
+// scroll it: that happens as a click into the listing takes the focus, before the click is seen.
 void TDebugForm::RefreshCodeLine() {
   CodeLine code;
-  TNutCPU::RunHalted([&] { code = ReadCodeLine(); });
+  const uint16_t shownPc = codePane_->Listing()->Model()->Pc();
+  TNutCPU::RunHalted([&] {
+    code = ReadCodeLine();
+    codePane_->Capture();
+  });
   ShowCodeLine(code);
+  codePane_->Show(false, codePane_->Listing()->Model()->Pc() != shownPc);
 }
 
 // direct: the CPU thread already waits (animate hand-over), so nothing needs to be halted.

@@ -30,6 +30,8 @@
 #include "support/MachineFixture.h"
 #include "timer/Zudaroz.h"
 
+#include "debugger/CodePaneView.h"
+#include "debugger/ListingView.h"
 #include "gui/DebugFormFixture.h"
 
 namespace {
@@ -208,6 +210,7 @@ TEST_F(DebugFormTest, PCThenEnterUpdatesTheCodeLineAndMovesOn) {
   std::string dis;
   Disassemble(address, dis);
   EXPECT_EQ(form->DisLabel()->text().toStdString(), dis);
+  EXPECT_EQ(form->CodePane()->Listing()->currentIndex().row(), 0x01F3);  // the listing follows
   EXPECT_TRUE(Field("OpCodeEdit")->hasFocus());
   // Enter with a modifier is left to the field.
   Key(Qt::Key_Return, Qt::ShiftModifier);
@@ -231,6 +234,8 @@ TEST_F(DebugFormTest, OpCodeEditStoresInTheVisibleBank) {
   Type("OpCodeEdit", "7FF");
   EXPECT_EQ(FetchRom(0x5010), 0x3FF);
   EXPECT_EQ(Field("OpCodeEdit")->text(), "3FF");
+  const QModelIndex word = form->CodePane()->Listing()->Model()->index(0x5010, ListingModel::Word);
+  EXPECT_EQ(word.data().toString(), "3FF");
   // A rejected word stores nothing, not even an empty block.
   Cpu.PC = 0x9000;
   form->RefreshDebugger();
