@@ -6,8 +6,10 @@ set(VALDOR_APP_ID org.valdor.VALDOR)
 set(VALDOR_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/valdor)
 
 install(TARGETS valdor-run nutasm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The demonstration firmware; a first start finds it at <bin>/../share/valdor/demo.rom.
-install(FILES ${DEMO_ROM} ${CMAKE_SOURCE_DIR}/firmware/demo.asm DESTINATION ${VALDOR_SHARE_DIR})
+# The demonstration firmware; a first start finds it at <bin>/../share/valdor/demo.rom and
+# copies its symbol file Entries.A into the new home folder.
+install(FILES ${DEMO_ROM} ${CMAKE_BINARY_DIR}/Entries.A ${CMAKE_SOURCE_DIR}/firmware/demo.asm
+        DESTINATION ${VALDOR_SHARE_DIR})
 
 if(TARGET VALDOR)
   install(TARGETS VALDOR RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

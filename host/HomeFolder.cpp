@@ -92,6 +92,17 @@ bool PrepareHomeDir(const std::string& homeDir, const std::string& programName,
     error = "cannot write " + ini;
     return false;
   }
+  // The demo's symbol file comes along, so the debugger names its routines; one already there
+  // is the user's and stays.
+  if (demoRom.empty()) return true;
+  const fs::path symbols = fs::path(demoRom).parent_path() / "Entries.A";
+  const fs::path target = fs::path(WithSlash(homeDir) + "Entries.A");
+  if (!fs::is_regular_file(symbols, ec) || fs::exists(fs::symlink_status(target, ec))) return true;
+  fs::copy_file(symbols, target, ec);
+  if (ec) {
+    error = "cannot copy " + symbols.string() + " to " + homeDir + ": " + ec.message();
+    return false;
+  }
   return true;
 }
 

@@ -117,6 +117,19 @@ TEST_F(HomeFolderTest, DemoPathWithSpaceIsCopiedIntoTheHomeFolder) {
   EXPECT_EQ(ReadFile(home + "u/demo.rom"), "demo bytes");
 }
 
+// The demo's symbol file comes along at a first start, so that the debugger names its
+// routines; a symbol file already in the folder is the user's and is kept.
+TEST_F(HomeFolderTest, FirstStartBringsTheDemosSymbols) {
+  Touch(home + "share/demo.rom", "demo bytes");
+  Touch(home + "share/Entries.A", "=COLD EQU 002CH\n");
+  std::string error;
+  ASSERT_TRUE(PrepareHomeDir(home + "a", "VALDOR", home + "share/demo.rom", error)) << error;
+  EXPECT_EQ(ReadFile(home + "a/Entries.A"), "=COLD EQU 002CH\n");
+  Touch(home + "b/Entries.A", "mine");
+  ASSERT_TRUE(PrepareHomeDir(home + "b", "VALDOR", home + "share/demo.rom", error)) << error;
+  EXPECT_EQ(ReadFile(home + "b/Entries.A"), "mine");
+}
+
 TEST_F(HomeFolderTest, OnlyThePerUserFolderIsPreparedAndFailuresAreReported) {
   std::string error;
   EXPECT_TRUE(PrepareHome({home + "portable/", false}, "VALDOR", "", error));

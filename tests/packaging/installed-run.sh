@@ -10,7 +10,7 @@ trap 'rm -rf "$tmp"' EXIT
 fail() { echo "installed-run: $*" >&2; exit 1; }
 
 "$cmake" --install "$build" --prefix "$tmp/usr" >/dev/null
-want="bin/valdor-run bin/nutasm share/valdor/demo.rom share/valdor/demo.asm"
+want="bin/valdor-run bin/nutasm share/valdor/demo.rom share/valdor/Entries.A share/valdor/demo.asm"
 if [ "$desktop" = 1 ]; then
   want="$want bin/VALDOR share/applications/org.valdor.VALDOR.desktop
     share/metainfo/org.valdor.VALDOR.metainfo.xml"
@@ -28,6 +28,10 @@ $(cat "$data/VALDOR.Ini")"
 [ -f "$data/VALDOR.RAM" ] || fail "no VALDOR.RAM in $data"
 [ -z "$(ls -A "$tmp/elsewhere")" ] || fail "files written in the current folder"
 echo "$out" | head -1 | grep -q " 42$" || fail "the demo did not run: $out"
+# The demo's symbols came along: a breakpoint by name halts (status 3).
+status=0
+as_user "$tmp/usr/bin/valdor-run" --no-save --keys XEQ --break KEY >/dev/null 2>&1 || status=$?
+[ "$status" = 3 ] || fail "a breakpoint on the demo's KEY by name did not halt (status $status)"
 
 # XDG_DATA_HOME moves the per-user folder.
 env -u VALDOR_HOME HOME="$tmp/home" XDG_DATA_HOME="$tmp/xdg" "$tmp/usr/bin/valdor-run" \
