@@ -140,6 +140,10 @@ void TBreakListView::DeleteSelected() {
   table_->setCurrentCell(std::min(row, table_->rowCount() - 1), Where);
 }
 
+void TBreakListView::Toggle(uint16_t address) {
+  Change([address] { Breaks.Toggle(address); });
+}
+
 void TBreakListView::ItemChanged(QTableWidgetItem* item) {
   if (loading_) return;
   const int row = item->row();

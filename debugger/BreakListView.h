@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 
 class QLineEdit;
@@ -25,6 +26,8 @@ class TBreakListView : public QWidget {
   bool Add(const QString& text);
   // Deletes the selected row.
   void DeleteSelected();
+  // Sets or clears a breakpoint at the address (any bank).
+  void Toggle(uint16_t address);
 
   QTableWidget* Table() const { return table_; }
   QLineEdit* AddEdit() const { return addEdit_; }

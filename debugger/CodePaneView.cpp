@@ -12,7 +12,6 @@
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
 #include "debugger/BreakListView.h"
-#include "debugger/Breakpoints.h"
 #include "debugger/DebugRun.h"
 #include "debugger/HistoryView.h"
 #include "debugger/ListingView.h"
@@ -140,13 +139,9 @@ void TCodePane::Break() {
   Poll();
 }
 
+// The list changes the set and reports it, and the listing redraws its margin.
 void TCodePane::ToggleBreak(uint16_t address) {
-  TNutCPU::RunHalted([address] {
-    Breaks.Toggle(address);
-    UpdateDebugArmed();
-  });
-  listing_->Model()->BreaksChanged();
-  breakList_->Reload();
+  breakList_->Toggle(address);
 }
 
 void TCodePane::LeaveDebugger() {

@@ -20,11 +20,11 @@ void ListingImage::Read() {
     if (TakesTwoWords(words_[a]) && a + 1 < kWords) continues_[++a] = true;
 }
 
-ListingLine ListingImage::Line(uint16_t address, bool forceStart) const {
+ListingLine ListingImage::Line(uint16_t address, bool forceStart, bool withInstruction) const {
   ListingLine line;
   line.word = words_[address];
   if (const std::string* name = LookupSymbol(address)) line.label = *name;
-  if (continues_[address] && !forceStart) return line;
+  if (!withInstruction || (continues_[address] && !forceStart)) return line;
   int32_t at = address;
   line.instruction = DisassembleImage(words_.data(), at);
   return line;

@@ -25,8 +25,8 @@ class ListingImage {
   // The second word of GSUB/GOL or LDI, when the instructions are read from address 0 on.
   bool Continues(uint16_t address) const { return continues_[address]; }
   // The line at address; forceStart decodes it as an instruction even where it continues one
-  // (the program counter may stand there).
-  ListingLine Line(uint16_t address, bool forceStart = false) const;
+  // (the program counter may stand there). withInstruction false leaves the instruction empty.
+  ListingLine Line(uint16_t address, bool forceStart = false, bool withInstruction = true) const;
 
  private:
   std::array<uint16_t, kWords> words_{};

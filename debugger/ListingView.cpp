@@ -49,8 +49,9 @@ QVariant ListingModel::data(const QModelIndex& index, int role) const {
         }
       }
       if (index.column() == Address) return QString::fromStdString(HexDigits(address, 4));
-      const ListingLine line = image_->Line(address, atPc);
-      if (index.column() == Word) return QString::fromStdString(HexDigits(line.word, 3));
+      if (index.column() == Word) return QString::fromStdString(HexDigits(image_->Word(address), 3));
+      // Each cell is asked for on its own: only the instruction's cell disassembles.
+      const ListingLine line = image_->Line(address, atPc, index.column() == Instruction);
       if (index.column() == Label) return QString::fromStdString(line.label);
       return QString::fromStdString(line.instruction);
     }
