@@ -82,7 +82,13 @@ TEST_F(NutasmTest, EverySingleWordAssemblesFromItsText) {
       const std::string text = TextOf(address, {w});
       const std::string org = ".org " + Hex(address, 4) + "\n";
       const nutasm::Program p = nutasm::Assemble(org + "  " + text + "\n", "t.asm");
-      if (kNotAssembled.count(w)) {
+      // A relative jump's offset is bits 9..3, signed; the CPU wraps the target at 16 bits.
+      const uint32_t target = (address + ((w >> 3 & 0x40) ? (w >> 3) - 0x80 : w >> 3)) & 0xFFFF;
+      if ((w & 3) == 3 && target >> 12 != address >> 12) {
+        ASSERT_FALSE(p.Ok()) << text;
+        EXPECT_NE(p.errors.front().find("a relative jump stays in its page"), std::string::npos)
+            << p.errors.front();
+      } else if (kNotAssembled.count(w)) {
         EXPECT_FALSE(p.Ok()) << text;
         const nutasm::Program raw = nutasm::Assemble(org + ".word " + Hex(w, 3) + "\n", "t.asm");
         EXPECT_EQ(WordsAt(raw, address, 1), std::vector<uint16_t>{w}) << text;
@@ -95,26 +101,28 @@ TEST_F(NutasmTest, EverySingleWordAssemblesFromItsText) {
 }
 
 TEST_F(NutasmTest, EveryWordPairAssemblesFromItsText) {
-  // LDI with every constant, and every first word of a long jump with every second word.
-  std::vector<std::pair<uint16_t, uint16_t>> pairs;
-  for (uint16_t v = 0; v < 1024; ++v) pairs.emplace_back(0x130, v);
+  // Every first word of a long jump with every second word, one source per target page (bits
+  // 9..6 of the second word): its 16384 jumps fill the eight pages of the other half of memory,
+  // so that no target lies in an empty spot of the program's own pages. Then LDI with every
+  // constant.
+  std::vector<std::vector<std::pair<uint16_t, uint16_t>>> sources(17);
   for (uint16_t first = 1; first < 1024; first += 4) {
-    for (uint16_t second = 0; second < 1024; ++second) pairs.emplace_back(first, second);
+    for (uint16_t second = 0; second < 1024; ++second)
+      sources[second >> 6].emplace_back(first, second);
   }
-  // Sources of 16384 lines, each filling the addresses from 0 on.
-  constexpr size_t kChunk = 16384;
-  for (size_t start = 0; start < pairs.size(); start += kChunk) {
-    const size_t end = std::min(pairs.size(), start + kChunk);
-    std::string source;
-    for (size_t i = start; i < end; ++i)
-      source += TextOf(0x3000, {pairs[i].first, pairs[i].second}) + "\n";
+  for (uint16_t v = 0; v < 1024; ++v) sources[16].emplace_back(0x130, v);
+  for (size_t page = 0; page < sources.size(); ++page) {
+    const auto& pairs = sources[page];
+    const uint32_t base = page < 8 ? 0x8000 : 0;
+    std::string source = ".org " + Hex(base, 4) + "\n";
+    for (const auto& [first, second] : pairs) source += TextOf(0x3000, {first, second}) + "\n";
     const nutasm::Program p = nutasm::Assemble(source, "pairs.asm");
     ASSERT_TRUE(p.Ok()) << p.errors.front();
-    ASSERT_EQ(p.words.size(), 2 * (end - start));
-    for (size_t i = start; i < end; ++i) {
-      const auto words = WordsAt(p, 2 * static_cast<uint32_t>(i - start), 2);
+    ASSERT_EQ(p.words.size(), 2 * pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+      const auto words = WordsAt(p, base + 2 * static_cast<uint32_t>(i), 2);
       ASSERT_EQ(words, (std::vector<uint16_t>{pairs[i].first, pairs[i].second}))
-          << p.lines[i - start];
+          << p.files[0].lines[i + 1];
     }
   }
 }
@@ -173,7 +181,7 @@ TEST_F(NutasmTest, ControlReturnsToTheCpuAfterAWordWithBit0) {
       {"SELPF 9\n.org 0002\nLDI 001", {0x264, 0xFFFF, 0x130, 0x001}},
       {"SELPF 9\n.word FF\nNOP", {0x264, 0x0FF, 0x000}},  // a number there, never a label
       // The constant of LDI and a second jump word never select a peripheral.
-      {"LDI 264\nGOLNC 0099\nNOP", {0x130, 0x264, 0x265, 0x002, 0x000}},
+      {"LDI 264\nGOLNC 1099\nNOP", {0x130, 0x264, 0x265, 0x042, 0x000}},
   };
   for (const auto& c : cases) {
     const auto p = nutasm::Assemble(c.source, "m.asm");
@@ -367,6 +375,175 @@ TEST_F(NutasmTest, RefusesImagesTheLoaderWouldMisread) {
             "a packed image of 8 pages would be read as two-byte words: write it as .R41 or "
             "unpacked");
   EXPECT_TRUE(nutasm::BuildImage(eight, nutasm::ImageFormat::R41, image, error));
+}
+
+// ----- Includes, constants and the checks across pages -----
+
+using Files = std::map<std::string, std::string>;
+
+// Files from memory; a missing one fails with a reason of its own.
+nutasm::FileReader FromMemory(const Files& files) {
+  return [&files](const std::string& path, std::string& text, std::string& error) {
+    const auto it = files.find(path);
+    if (it == files.end()) {
+      error = "not in the test's files";
+      return false;
+    }
+    text = it->second;
+    return true;
+  };
+}
+
+TEST_F(NutasmTest, IncludedFilesAssembleInPlaceFromTheirOwnFolder) {
+  const Files files = {
+      {"fw/main.asm", "START: LDI 001\n.include \"lib/a.asm\"\nEND: GOLNC START\n"},
+      {"fw/lib/a.asm", "A1: NOP\n.include \"b.asm\"  ; beside a.asm\nA2: GONC B1\n"},
+      {"fw/lib/b.asm", "B1: .word A2, END\n"},
+  };
+  const auto p = nutasm::AssembleFile("fw/main.asm", FromMemory(files));
+  ASSERT_TRUE(p.Ok()) << p.errors.front();
+  EXPECT_EQ(WordsAt(p, 0, 9), (std::vector<uint16_t>{0x130, 0x001, 0x000, 0x005, 0x006, 0x3F3,
+                                                     0x001, 0x002, 0xFFFF}));
+  EXPECT_EQ(nutasm::SymbolText(p),
+            "=START EQU 0000H\n=A1 EQU 0002H\n=B1 EQU 0003H\n=A2 EQU 0005H\n=END EQU 0006H\n");
+  EXPECT_EQ(nutasm::ListingText(p),
+            "; FILE main.asm\n"
+            "0000 130 001      1  START: LDI 001\n"
+            "                  2  .include \"lib/a.asm\"\n"
+            "; FILE lib/a.asm\n"
+            "0002 000          1  A1: NOP\n"
+            "                  2  .include \"b.asm\"  ; beside a.asm\n"
+            "; FILE lib/b.asm\n"
+            "0003 005 006      1  B1: .word A2, END\n"
+            "; FILE lib/a.asm\n"
+            "0005 3F3          3  A2: GONC B1\n"
+            "; FILE main.asm\n"
+            "0006 001 002      3  END: GOLNC START\n");
+}
+
+TEST_F(NutasmTest, FaultsInIncludedFilesNameTheirOwnFileAndLine) {
+  const ErrorCase cases[] = {
+      {"NOP\n.include \"gone.asm\"", "m.asm:2: cannot read 'gone.asm': not in the test's files"},
+      {".include gone.asm", "m.asm:1: .include needs a file name in double quotes"},
+      {".include \"bad.asm\"", "bad.asm:2: unknown mnemonic 'FOO'"},
+      {".include \"self.asm\"", "self.asm:1: include cycle: self.asm -> self.asm"},
+      {".include \"ping.asm\"", "pong.asm:1: include cycle: ping.asm -> pong.asm -> ping.asm"},
+      {"X: NOP\n.include \"x.asm\"", "x.asm:1: label 'X' is already defined on m.asm:1"},
+      {".include \"x.asm\"\nX: NOP", "m.asm:2: label 'X' is already defined on x.asm:1"},
+      {".include \"x.asm\"\n.org 0\nRTN",
+       "m.asm:3: address 0000 already holds a word from x.asm:1"},
+      {"N .equ 1\n.include \"n.asm\"", "n.asm:1: constant 'N' is already defined on m.asm:1"},
+  };
+  const Files files = {{"bad.asm", "NOP\nFOO\n"},
+                       {"self.asm", ".include \"self.asm\"\n"},
+                       {"ping.asm", ".include \"pong.asm\""},
+                       {"pong.asm", ".include \"ping.asm\""},
+                       {"x.asm", "X: NOP\n"},
+                       {"n.asm", "N .equ 2\n"}};
+  for (const auto& c : cases) {
+    const auto p = nutasm::Assemble(c.source, "m.asm", FromMemory(files));
+    ASSERT_FALSE(p.Ok()) << c.source;
+    EXPECT_EQ(p.errors.front(), c.message) << c.source;
+  }
+  // From the disk, the system's reason.
+  const auto p = nutasm::Assemble(".include \"not-there.asm\"", WriteHomeFile("top.asm", ""));
+  ASSERT_EQ(p.errors.size(), 1u);
+  EXPECT_NE(p.errors[0].find("not-there.asm': No such file or directory"), std::string::npos)
+      << p.errors[0];
+}
+
+struct ConstantCase {
+  const char* source;   // with constants
+  const char* literal;  // the same, with each constant's text in its place
+};
+
+TEST_F(NutasmTest, ConstantsReadAsTheirTextInEachOperandsBase) {
+  const ConstantCase cases[] = {
+      {"XR .equ 3\nC=REGN XR\nREGN=C XR (X)", "C=REGN 3\nREGN=C 3 (X)"},
+      {"SIG .equ 1C1\nLDI SIG", "LDI 1C1"},
+      {"D .equ 13\nPT= D\n?PT= D\nST=1 D\nST=0 D\n?ST=1 D\nRCR D\n?F=1 D",
+       "PT= 13\n?PT= 13\nST=1 13\nST=0 13\n?ST=1 13\nRCR 13\n?F=1 13"},
+      {"N .equ 10\nLC N\nSELPF N\nRTNUT", "LC 10\nSELPF 10\nRTNUT"},
+      {"P .equ 9\nF .equ 2\nV .equ 7F\nSELPF P\n?PFSET F\nPF= V RTNUT",
+       "SELPF 9\n?PFSET 2\nPF= 7F RTNUT"},
+      {"K .equ 5\nSELPF 4\nPF= K\n.word K", "SELPF 4\nPF= 5\n.word 5"},
+      {"W .equ 2\nA=A+B W\nLC W", "A=A+B W\nLC 2"},  // a field stays a field
+      {"AT .equ 0003\n.org AT+1\nNOP", ".org 0004\nNOP"},
+      {"T .equ 0004\nGOLNC T\nGONC T\nGOC T-1\nNOP", "GOLNC 0004\nGONC 0004\nGOC 0003\nNOP"},
+      {"L .equ HERE\nHERE: .word L, HERE+2, L+1, 3FE+1\nLDI HERE+3\nNOP",
+       "HERE: .word HERE, 0002, 0001, 3FF\nLDI 0003\nNOP"},
+      {"E .equ DONE\nE2 .equ E\nGOLNC E2+1\nDONE: NOP\nNOP", "GOLNC 0003\nNOP\nNOP"},
+  };
+  for (const auto& c : cases) {
+    const auto p = nutasm::Assemble(c.source, "c.asm");
+    ASSERT_TRUE(p.Ok()) << c.source << ": " << p.errors.front();
+    const auto literal = nutasm::Assemble(c.literal, "l.asm");
+    ASSERT_TRUE(literal.Ok()) << c.literal << ": " << literal.errors.front();
+    EXPECT_EQ(p.words, literal.words) << c.source;
+  }
+  // The base is the operand's: register 3 and the constant 1C1.
+  EXPECT_EQ(WordsAt(nutasm::Assemble("R .equ 3\nC=REGN R\nV .equ 1C1\nLDI V", "c.asm"), 0, 3),
+            (std::vector<uint16_t>{0x0F8, 0x130, 0x1C1}));
+}
+
+TEST_F(NutasmTest, RefusesConstantsThatClashAndUsesBeforeTheDefinition) {
+  const ErrorCase cases[] = {
+      {"K .equ 1\nK .equ 1", "e.asm:2: constant 'K' is already defined on line 1"},
+      {"K: NOP\nK .equ 1", "e.asm:2: 'K' is already a label, defined on line 1"},
+      {"K .equ 1\nK: NOP", "e.asm:2: 'K' is already a constant, defined on line 1"},
+      {"rtn .equ 1", "e.asm:1: 'rtn' is a mnemonic; it cannot name a constant"},
+      {"PRINTC .equ 1", "e.asm:1: 'PRINTC' is a mnemonic; it cannot name a constant"},
+      {"1K .equ 1",
+       "e.asm:1: '1K' cannot name a constant: a letter or _, then letters, digits, _ "
+       "or ."},
+      {"K .equ 1 2", "e.asm:1: .equ needs one value: NAME .equ TEXT"},
+      {".equ K 1", "e.asm:1: .equ goes after the name it defines: NAME .equ TEXT"},
+      {"LC K\nK .equ 1", "e.asm:1: 'K' is used before its .equ on line 2"},
+      {"GOLNC K\nK .equ 1", "e.asm:1: 'K' is used before its .equ on line 2"},
+      {".org FACE\nFACE .equ 1", "e.asm:1: 'FACE' is used before its .equ on line 2"},
+      {"A .equ B\nB .equ 1", "e.asm:1: 'B' is used before its .equ on line 2"},
+      {"K .equ 16\nLC K", "e.asm:2: LC needs a number 0..15, not '16'"},
+      {".word NOPE+1", "e.asm:1: undefined label 'NOPE'"},
+      {".org FFFE\nT: GOLNC T+2", "e.asm:2: 'T+2' is not a label or an address 0000..FFFF"},
+      {"SIG .equ 5C1\nLDI SIG",
+       "e.asm:2: LDI needs a constant 000..3FF (hexadecimal) or a label, not '5C1'"},
+  };
+  for (const auto& c : cases) {
+    const auto p = nutasm::Assemble(c.source, "e.asm");
+    ASSERT_FALSE(p.Ok()) << c.source;
+    EXPECT_EQ(p.errors.front(), c.message) << c.source;
+    // One fault, one message: a use before the definition replaces the operand's own error.
+    EXPECT_EQ(p.errors.size(), 1u) << c.source << ": " << p.errors.back();
+  }
+}
+
+TEST_F(NutasmTest, JumpsMustLandOnCodeInTheProgramsOwnPages) {
+  const ErrorCase cases[] = {
+      {".org 0FFE\nGONC 1002\nNOP\nNOP\nNOP\nNOP",
+       "e.asm:2: jump target 1002 is in page 1, the jump in page 0; a relative jump stays in its "
+       "page (use GOLC/GOLNC)"},
+      {".org 1001\nGOC 0FFF\n.org 0FFF\nNOP",
+       "e.asm:2: jump target 0FFF is in page 0, the jump in page 1; a relative jump stays in its "
+       "page (use GOLC/GOLNC)"},
+      {"GSUBNC 0100\n.org 0FFF\nRTN",
+       "e.asm:1: target 0100 holds no word, in a page this program fills: a call there does "
+       "nothing"},
+      {"NOP\n.org 2000\nGOLC 0001",
+       "e.asm:3: target 0001 holds no word, in a page this program "
+       "fills"},
+      {"Z: NOP\nGSUBC Z", "e.asm:2: target 0000 holds the word 000: a call there does nothing"},
+  };
+  for (const auto& c : cases) {
+    const auto p = nutasm::Assemble(c.source, "e.asm");
+    ASSERT_FALSE(p.Ok()) << c.source;
+    EXPECT_EQ(p.errors.front(), c.message) << c.source;
+  }
+  // Another module's page, a jump to a zero word, and a relative jump up to its page's edge.
+  for (const char* fine : {"GSUBNC 4000\nGOLNC 1FFF", "Z: NOP\nGOLNC Z",
+                           ".org 0FC0\nX: NOP\n.org 0FFE\nGONC 0FFF\nGOC X"}) {
+    const auto p = nutasm::Assemble(fine, "f.asm");
+    EXPECT_TRUE(p.Ok()) << fine << ": " << p.errors.front();
+  }
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include "tools/nutasm/Assembler.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <optional>
+#include <set>
 #include <unordered_map>
 #include <utility>
 
@@ -208,39 +212,120 @@ char32_t NextChar(std::string_view s, size_t& i) {
 
 // ----- The assembler -----
 
+std::vector<std::string> SplitLines(std::string_view source) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start <= source.size()) {
+    size_t end = source.find('\n', start);
+    if (end == std::string_view::npos) end = source.size();
+    std::string_view line = source.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    start = end + 1;
+    if (end == source.size()) break;
+  }
+  if (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
+// An address or word operand: a label or number, optionally followed by +N or -N (hexadecimal).
+struct Operand {
+  std::string base;
+  int64_t offset = 0;
+};
+Operand SplitOffset(const std::string& text) {
+  const size_t sign = text.find_last_of("+-");
+  if (sign == std::string::npos || sign == 0) return {text, 0};
+  const auto n = ParseNumber(std::string_view(text).substr(sign + 1), 16);
+  if (!n) return {text, 0};
+  return {text.substr(0, sign), text[sign] == '-' ? -int64_t{*n} : int64_t{*n}};
+}
+// A hexadecimal number with an optional offset, as .org, LDI and .word take it.
+std::optional<uint32_t> ParseHexSum(const std::string& text) {
+  const Operand o = SplitOffset(text);
+  const auto v = ParseNumber(o.base, 16);
+  if (!v) return std::nullopt;
+  const int64_t sum = int64_t{*v} + o.offset;
+  if (sum < 0 || sum > 0xFFFFFFFF) return std::nullopt;
+  return static_cast<uint32_t>(sum);
+}
+
 struct Fixup {
   enum class Kind { Relative, Long, Ldi, Word } kind;
   uint32_t address;    // of the (first) word to patch
-  std::string target;  // a label name, or a hexadecimal address when no label has it
-  int line;
-  uint16_t bits;                   // condition bits of the jump
+  std::string target;  // a label or a hexadecimal address, either with an optional +N/-N
+  size_t at;           // the source line, as an index into the listing
+  uint16_t bits;       // condition bits of the jump
   std::optional<int> shownOffset;  // the disassembler's offset text, when the source gave it
 };
 
 class Assembler {
  public:
-  Assembler(std::string_view source, std::string file) : file_(std::move(file)) {
-    size_t start = 0;
-    while (start <= source.size()) {
-      size_t end = source.find('\n', start);
-      if (end == std::string_view::npos) end = source.size();
-      std::string_view line = source.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      program_.lines.emplace_back(line);
-      start = end + 1;
-      if (end == source.size()) break;
-    }
-    if (!program_.lines.empty() && program_.lines.back().empty()) program_.lines.pop_back();
+  explicit Assembler(const FileReader& read) : read_(read) {}
+
+  Program Run(const std::string& name, std::string_view source) {
+    program_.files.push_back({name, SplitLines(source)});
+    RunFile(0);
+    Finish();
+    return std::move(program_);
   }
 
-  Program Run() {
-    for (size_t i = 0; i < program_.lines.size(); ++i) {
-      line_ = static_cast<int>(i) + 1;
+  // A program whose top file could not be read: only the error.
+  Program Unreadable(const std::string& path, const std::string& why) {
+    Error("cannot read '" + path + "': " + why, kNowhere);
+    Finish();
+    return std::move(program_);
+  }
+
+ private:
+  static constexpr size_t kNowhere = static_cast<size_t>(-1);
+
+  struct Equ {
+    std::string text;
+    size_t at;
+  };
+
+  void RunFile(size_t file) {
+    stack_.push_back(file);
+    for (size_t i = 0; i < program_.files[file].lines.size(); ++i) {
+      // A copy: an include below adds files, which may move the lines.
+      const std::string text = program_.files[file].lines[i];
+      at_ = program_.listing.size();
+      program_.listing.push_back({static_cast<int>(i) + 1, pc_, {}, file});
       lineStart_ = pc_;
       lineWords_ = 0;
-      DoLine(program_.lines[i]);
-      program_.listing.push_back({line_, lineStart_, std::vector<uint16_t>(lineWords_)});
+      include_.reset();
+      DoLine(text);
+      program_.listing[at_].address = lineStart_;
+      program_.listing[at_].words.resize(lineWords_);
+      if (include_) Include(*include_);
     }
+    stack_.pop_back();
+  }
+
+  void Include(const std::string& name) {
+    const std::filesystem::path folder =
+        std::filesystem::path(program_.files[stack_.back()].name).parent_path();
+    const std::string path = (folder / name).lexically_normal().string();
+    for (size_t k = 0; k < stack_.size(); ++k) {
+      if (program_.files[stack_[k]].name != path) continue;
+      std::string chain;
+      for (size_t j = k; j < stack_.size(); ++j) chain += program_.files[stack_[j]].name + " -> ";
+      Error("include cycle: " + chain + path);
+      return;
+    }
+    std::string text, why;
+    if (!read_(path, text, why)) {
+      Error("cannot read '" + path + "': " + why);
+      return;
+    }
+    program_.files.push_back({path, SplitLines(text)});
+    RunFile(program_.files.size() - 1);
+  }
+
+  void Finish() {
+    filledPages_.clear();
+    for (const auto& [address, word] : program_.words) filledPages_.insert(address / kPageWords);
     for (const Fixup& f : fixups_) Resolve(f);
     for (ListedLine& l : program_.listing) {
       for (size_t k = 0; k < l.words.size(); ++k) {
@@ -248,22 +333,37 @@ class Assembler {
         l.words[k] = w == program_.words.end() ? 0 : w->second;
       }
     }
-    std::stable_sort(errors_.begin(), errors_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& [line, message] : errors_) {
-      program_.errors.push_back(file_ + ":" + std::to_string(line) + ": " + message);
-    }
-    return std::move(program_);
+    std::stable_sort(errors_.begin(), errors_.end(), [](const auto& a, const auto& b) {
+      return a.first + 1 < b.first + 1;  // kNowhere first
+    });
+    for (auto& [at, message] : errors_)
+      program_.errors.push_back(at == kNowhere ? message : Place(at) + ": " + message);
   }
 
- private:
-  void Error(const std::string& message, int line = 0) {
-    errors_.emplace_back(line ? line : line_, message);
+  // "file:line" of a source line.
+  std::string Place(size_t at) const {
+    const ListedLine& l = program_.listing[at];
+    return program_.files[l.file].name + ":" + std::to_string(l.line);
   }
+  // Another source line as a message on the current line names it: "line 3" in the same file,
+  // "power.asm:3" in another.
+  std::string LineRef(size_t other) const {
+    const ListedLine& l = program_.listing[other];
+    if (l.file == program_.listing[at_].file) return "line " + std::to_string(l.line);
+    return Place(other);
+  }
+
+  void Error(const std::string& message, size_t at) { errors_.emplace_back(at, message); }
+  void Error(const std::string& message) { Error(message, at_); }
 
   void DoLine(std::string_view raw) {
     std::string_view text = Trim(StripComment(raw));
     if (text.empty()) return;
+    const std::vector<std::string> words = SplitBlanks(text);
+    if (words.size() >= 2 && Upper(words[1]) == ".EQU") {
+      DefineEqu(words);
+      return;
+    }
     // "name:" at the start defines a label at the current address.
     const size_t colon = text.find(':');
     if (colon != std::string_view::npos && colon > 0 && IsLabelName(text.substr(0, colon))) {
@@ -279,10 +379,15 @@ class Assembler {
     const std::string name = Upper(tokens.front());
     tokens.erase(tokens.begin());
     if (mode_ != kCpuMode) {
-      PeripheralWord(name, tokens);
+      PeripheralWord(name, Substitute(tokens));
     } else {
       Instruction(name, tokens);
     }
+  }
+
+  static bool IsMnemonic(const std::string& name) {
+    const std::string upper = Upper(name);
+    return CpuMnemonics().count(upper) || PeripheralMnemonics().count(upper);
   }
 
   void DefineLabel(const std::string& name) {
@@ -291,12 +396,68 @@ class Assembler {
       return;
     }
     if (auto it = labelIndex_.find(name); it != labelIndex_.end()) {
-      Error("label '" + name + "' is already defined on line " +
-            std::to_string(program_.labels[it->second].line));
+      Error("label '" + name + "' is already defined on " + LineRef(labelAt_[it->second]));
+      return;
+    }
+    if (auto it = equs_.find(name); it != equs_.end()) {
+      Error("'" + name + "' is already a constant, defined on " + LineRef(it->second.at));
       return;
     }
     labelIndex_[name] = program_.labels.size();
-    program_.labels.push_back({name, pc_, line_});
+    labelAt_.push_back(at_);
+    program_.labels.push_back({name, pc_, program_.listing[at_].line, program_.listing[at_].file});
+  }
+
+  // NAME .equ TEXT: NAME stands for TEXT wherever an operand follows.
+  void DefineEqu(const std::vector<std::string>& words) {
+    const std::string& name = words[0];
+    if (words.size() != 3) {
+      Error(".equ needs one value: NAME .equ TEXT");
+      return;
+    }
+    if (!IsLabelName(name)) {
+      Error("'" + name + "' cannot name a constant: a letter or _, then letters, digits, _ or .");
+      return;
+    }
+    if (IsMnemonic(name)) {
+      Error("'" + name + "' is a mnemonic; it cannot name a constant");
+      return;
+    }
+    if (auto it = equs_.find(name); it != equs_.end()) {
+      Error("constant '" + name + "' is already defined on " + LineRef(it->second.at));
+      return;
+    }
+    if (auto it = labelIndex_.find(name); it != labelIndex_.end()) {
+      Error("'" + name + "' is already a label, defined on " + LineRef(labelAt_[it->second]));
+      return;
+    }
+    const std::string text = Substitute(words[2]);
+    if (auto use = firstUse_.find(name); use != firstUse_.end()) {
+      // The first use already failed, or worse, read the name as a number: one message there.
+      const std::string quoted = "'" + name + "'";
+      std::erase_if(errors_, [&](const auto& e) {
+        return e.first == use->second && e.second.find(quoted) != std::string::npos;
+      });
+      const size_t here = at_;
+      at_ = use->second;
+      Error(quoted + " is used before its .equ on " + LineRef(here));
+      at_ = here;
+    }
+    equs_[name] = {text, at_};
+  }
+
+  // An operand with a constant's name, alone or with +N/-N, becomes the constant's text.
+  std::string Substitute(const std::string& token) {
+    const Operand o = SplitOffset(token);
+    if (!IsLabelName(o.base)) return token;
+    if (const auto it = equs_.find(o.base); it != equs_.end())
+      return it->second.text + token.substr(o.base.size());
+    firstUse_.emplace(o.base, at_);
+    return token;
+  }
+  std::vector<std::string> Substitute(std::vector<std::string> tokens) {
+    for (std::string& t : tokens) t = Substitute(t);
+    return tokens;
   }
 
   // Stores a word at the current address; false if it cannot go there.
@@ -306,10 +467,9 @@ class Assembler {
       pastEnd_ = true;
       return false;
     }
-    auto [it, fresh] = owner_.emplace(pc_, line_);
+    auto [it, fresh] = owner_.emplace(pc_, at_);
     if (!fresh) {
-      Error("address " + Hex(pc_, 4) + " already holds a word from line " +
-            std::to_string(it->second));
+      Error("address " + Hex(pc_, 4) + " already holds a word from " + LineRef(it->second));
     } else {
       program_.words[pc_] = word & 0x3FF;
     }
@@ -325,8 +485,8 @@ class Assembler {
     const std::string name = Upper(text.substr(0, end));
     const std::string_view rest = end == std::string_view::npos ? "" : Trim(text.substr(end));
     if (name == ".ORG") {
-      const auto tokens = SplitBlanks(rest);
-      const auto value = tokens.size() == 1 ? ParseNumber(tokens[0], 16) : std::nullopt;
+      const auto tokens = Substitute(SplitBlanks(rest));
+      const auto value = tokens.size() == 1 ? ParseHexSum(tokens[0]) : std::nullopt;
       if (!value || *value > 0xFFFF) {
         Error(".org needs one address 0..FFFF (hexadecimal)");
         return;
@@ -339,6 +499,14 @@ class Assembler {
       Words(rest);
     } else if (name == ".LCD") {
       LcdText(rest);
+    } else if (name == ".INCLUDE") {
+      if (rest.size() < 3 || rest.front() != '"' || rest.back() != '"') {
+        Error(".include needs a file name in double quotes");
+        return;
+      }
+      include_ = std::string(rest.substr(1, rest.size() - 2));
+    } else if (name == ".EQU") {
+      Error(".equ goes after the name it defines: NAME .equ TEXT");
     } else {
       Error("unknown directive '" + std::string(text.substr(0, end)) + "'");
     }
@@ -347,16 +515,16 @@ class Assembler {
   void Words(std::string_view rest) {
     std::string list(rest);
     std::replace(list.begin(), list.end(), ',', ' ');
-    const auto tokens = SplitBlanks(list);
+    const auto tokens = Substitute(SplitBlanks(list));
     if (tokens.empty()) Error(".word needs at least one value");
     for (const std::string& t : tokens) {
       // While a peripheral has control, bit 0 of each word must be known here: numbers only.
-      if (IsLabelName(t) && mode_ == kCpuMode) {
-        fixups_.push_back({Fixup::Kind::Word, pc_, t, line_, 0, std::nullopt});
+      if (IsLabelName(SplitOffset(t).base) && mode_ == kCpuMode) {
+        fixups_.push_back({Fixup::Kind::Word, pc_, t, at_, 0, std::nullopt});
         Emit(0);
         continue;
       }
-      const auto value = ParseNumber(t, 16);
+      const auto value = ParseHexSum(t);
       if (!value || *value > 0x3FF) {
         Error("'" + t + "' is not a word 000..3FF (hexadecimal) or a label");
         continue;
@@ -413,7 +581,7 @@ class Assembler {
 
   // ----- CPU instructions -----
 
-  void Instruction(const std::string& name, const std::vector<std::string>& ops) {
+  void Instruction(const std::string& name, std::vector<std::string> ops) {
     const auto& table = CpuMnemonics();
     const auto it = table.find(name);
     if (it == table.end()) {
@@ -427,6 +595,7 @@ class Assembler {
       return;
     }
     const Mnemonic m = it->second;
+    if (m.kind != Kind::Field) ops = Substitute(std::move(ops));  // a field is never a constant
     switch (m.kind) {
       case Kind::Fixed:
         if (!NoOperand(name, ops)) return;
@@ -520,12 +689,12 @@ class Assembler {
       return;
     }
     Emit(kLdi);
-    if (IsLabelName(ops[0])) {
-      fixups_.push_back({Fixup::Kind::Ldi, pc_, ops[0], line_, 0, std::nullopt});
+    if (IsLabelName(SplitOffset(ops[0]).base)) {
+      fixups_.push_back({Fixup::Kind::Ldi, pc_, ops[0], at_, 0, std::nullopt});
       Emit(0);
       return;
     }
-    const auto v = ParseNumber(ops[0], 16);
+    const auto v = ParseHexSum(ops[0]);
     if (!v || *v > 0x3FF) {
       Error("LDI needs a constant 000..3FF (hexadecimal) or a label, not '" + ops[0] + "'");
       Emit(0);
@@ -555,7 +724,7 @@ class Assembler {
       Error(name + " needs its target after the offset: a label or an address");
       return;
     }
-    fixups_.push_back({Fixup::Kind::Relative, pc_, ops[0], line_, bits, shown});
+    fixups_.push_back({Fixup::Kind::Relative, pc_, ops[0], at_, bits, shown});
     Emit(bits);
   }
 
@@ -576,7 +745,7 @@ class Assembler {
       Error(name + " needs one target: a label or an address");
       return;
     }
-    fixups_.push_back({Fixup::Kind::Long, pc_, ops[0], line_, bits, std::nullopt});
+    fixups_.push_back({Fixup::Kind::Long, pc_, ops[0], at_, bits, std::nullopt});
     Emit(0x001);
     Emit(bits);
   }
@@ -627,16 +796,25 @@ class Assembler {
   // ----- Labels, after the last line -----
 
   std::optional<uint32_t> Target(const Fixup& f) {
-    if (auto it = labelIndex_.find(f.target); it != labelIndex_.end())
-      return program_.labels[it->second].address;
-    const auto v = ParseNumber(f.target, 16);
-    if (v && *v <= 0xFFFF) return v;
-    if (IsLabelName(f.target) && !v) {
-      Error("undefined label '" + f.target + "'", f.line);
+    const Operand o = SplitOffset(f.target);
+    std::optional<uint32_t> base;
+    if (auto it = labelIndex_.find(o.base); it != labelIndex_.end()) {
+      base = program_.labels[it->second].address;
+    } else if (equs_.count(o.base)) {
+      return std::nullopt;  // used before its .equ: reported there
     } else {
-      Error("'" + f.target + "' is not a label or an address 0000..FFFF", f.line);
+      base = ParseNumber(o.base, 16);
+      if (!base && IsLabelName(o.base)) {
+        Error("undefined label '" + o.base + "'", f.at);
+        return std::nullopt;
+      }
     }
-    return std::nullopt;
+    const int64_t sum = base ? int64_t{*base} + o.offset : -1;
+    if (sum < 0 || sum > 0xFFFF) {
+      Error("'" + f.target + "' is not a label or an address 0000..FFFF", f.at);
+      return std::nullopt;
+    }
+    return static_cast<uint32_t>(sum);
   }
 
   void Resolve(const Fixup& f) {
@@ -649,49 +827,79 @@ class Assembler {
         if (offset < -64 || offset > 63) {
           Error("jump target " + Hex(*target, 4) + " is " + std::to_string(offset) +
                     " words away; a relative jump reaches -64..+63 (use GOLC/GOLNC)",
-                f.line);
+                f.at);
+          return;
+        }
+        // Pages are loaded and banked one by one: the next page may hold anything.
+        if (*target / kPageWords != f.address / kPageWords) {
+          Error("jump target " + Hex(*target, 4) + " is in page " + Hex(*target / kPageWords, 1) +
+                    ", the jump in page " + Hex(f.address / kPageWords, 1) +
+                    "; a relative jump stays in its page (use GOLC/GOLNC)",
+                f.at);
           return;
         }
         if (f.shownOffset && *f.shownOffset != offset) {
-          Error("the offset does not match target " + Hex(*target, 4), f.line);
+          Error("the offset does not match target " + Hex(*target, 4), f.at);
           return;
         }
-        Patch(f.address, static_cast<uint16_t>((offset & 0x7F) << 3 | f.bits), f.line);
+        Patch(f.address, static_cast<uint16_t>((offset & 0x7F) << 3 | f.bits), f.at);
         break;
       }
-      case Fixup::Kind::Long:
-        Patch(f.address, static_cast<uint16_t>((*target & 0xFF) << 2 | 1), f.line);
-        Patch(f.address + 1, static_cast<uint16_t>((*target >> 8) << 2 | f.bits), f.line);
+      case Fixup::Kind::Long: {
+        // A target in a page of this program must hold code; other pages are other modules'.
+        const bool call = (f.bits & 2) == 0;
+        const auto word = program_.words.find(*target);
+        if (filledPages_.count(*target / kPageWords) && word == program_.words.end()) {
+          Error("target " + Hex(*target, 4) + " holds no word, in a page this program fills" +
+                    (call ? ": a call there does nothing" : ""),
+                f.at);
+          return;
+        }
+        // The CPU skips a call to a zero word.
+        if (call && word != program_.words.end() && word->second == 0) {
+          Error("target " + Hex(*target, 4) + " holds the word 000: a call there does nothing",
+                f.at);
+          return;
+        }
+        Patch(f.address, static_cast<uint16_t>((*target & 0xFF) << 2 | 1), f.at);
+        Patch(f.address + 1, static_cast<uint16_t>((*target >> 8) << 2 | f.bits), f.at);
         break;
+      }
       case Fixup::Kind::Ldi:
       case Fixup::Kind::Word:
         if (*target > 0x3FF) {
-          Error("'" + f.target + "' is " + Hex(*target, 4) + ", beyond a word's 3FF", f.line);
+          Error("'" + f.target + "' is " + Hex(*target, 4) + ", beyond a word's 3FF", f.at);
           return;
         }
-        Patch(f.address, static_cast<uint16_t>(*target), f.line);
+        Patch(f.address, static_cast<uint16_t>(*target), f.at);
         break;
     }
   }
 
   // Fills a word reserved for a label, unless another line's word held that address first.
-  void Patch(uint32_t address, uint16_t word, int line) {
+  void Patch(uint32_t address, uint16_t word, size_t at) {
     const auto it = owner_.find(address);
-    if (it != owner_.end() && it->second == line) program_.words[address] = word;
+    if (it != owner_.end() && it->second == at) program_.words[address] = word;
   }
 
+  const FileReader& read_;
   Program program_;
-  std::string file_;
-  int line_ = 0;
+  std::vector<size_t> stack_;  // the files being read, the top file first
+  size_t at_ = 0;              // the current line's index into the listing
+  std::optional<std::string> include_;
   uint32_t pc_ = 0;
   uint32_t lineStart_ = 0;
   size_t lineWords_ = 0;
   bool pastEnd_ = false;
   int mode_ = kCpuMode;
-  std::map<uint32_t, int> owner_;  // address -> the line whose word it holds
+  std::map<uint32_t, size_t> owner_;  // address -> the line whose word it holds
   std::unordered_map<std::string, size_t> labelIndex_;
+  std::vector<size_t> labelAt_;  // the line of each label
+  std::unordered_map<std::string, Equ> equs_;
+  std::unordered_map<std::string, size_t> firstUse_;  // names used before a .equ defined them
+  std::set<uint32_t> filledPages_;
   std::vector<Fixup> fixups_;
-  std::vector<std::pair<int, std::string>> errors_;
+  std::vector<std::pair<size_t, std::string>> errors_;
 };
 
 // Appends 10-bit words packed in 5-byte groups of 4.
@@ -719,8 +927,30 @@ void Pack(const std::vector<uint16_t>& words, bool msbFirst, std::string& out) {
 
 }  // namespace
 
-Program Assemble(std::string_view source, const std::string& fileName) {
-  return Assembler(source, fileName).Run();
+bool ReadSourceFile(const std::string& path, std::string& text, std::string& error) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    error = std::strerror(errno);
+    return false;
+  }
+  text.clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+  const int reason = std::ferror(f) ? (errno ? errno : EIO) : 0;  // a folder opens, not reads
+  std::fclose(f);
+  if (reason) error = std::strerror(reason);
+  return reason == 0;
+}
+
+Program Assemble(std::string_view source, const std::string& fileName, const FileReader& read) {
+  return Assembler(read).Run(fileName, source);
+}
+
+Program AssembleFile(const std::string& path, const FileReader& read) {
+  std::string text, why;
+  if (!read(path, text, why)) return Assembler(read).Unreadable(path, why);
+  return Assembler(read).Run(path, text);
 }
 
 ImageFormat FormatFor(const std::string& path, bool packed) {
@@ -765,8 +995,18 @@ bool BuildImage(const Program& program, ImageFormat format, Image& image, std::s
 }
 
 std::string ListingText(const Program& program) {
+  // Files are named from the top file's folder.
+  const std::filesystem::path top = std::filesystem::path(program.files.front().name).parent_path();
   std::string out;
+  size_t file = program.files.size();  // none yet
   for (const ListedLine& l : program.listing) {
+    if (program.files.size() > 1 && l.file != file) {
+      const std::string& name = program.files[l.file].name;
+      out += "; FILE " +
+             (top.empty() ? name : std::filesystem::path(name).lexically_relative(top).string()) +
+             "\n";
+    }
+    file = l.file;
     // Address and up to two words a line; longer texts continue on lines of their own.
     for (size_t k = 0; k == 0 || k < l.words.size(); k += 2) {
       std::string text = l.words.empty() ? "    " : Hex(l.address + static_cast<uint32_t>(k), 4);
@@ -783,7 +1023,7 @@ std::string ListingText(const Program& program) {
         char number[16];
         std::snprintf(number, sizeof number, "  %5d  ", l.line);
         text += number;
-        text += program.lines[l.line - 1];
+        text += program.files[l.file].lines[l.line - 1];
       }
       while (!text.empty() && text.back() == ' ') text.pop_back();
       out += text + '\n';

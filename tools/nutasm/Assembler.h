@@ -3,6 +3,7 @@
 // "C=REGN 3 (X)", "GONC label", ...) into module images, listings and symbol files.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -14,26 +15,42 @@ struct Label {
   std::string name;
   uint32_t address;
   int line;
+  size_t file = 0;  // index into Program::files
 };
 
 // The words one source line produced (none for blank lines, comments and labels alone).
 struct ListedLine {
-  int line;  // 1-based
+  int line;  // 1-based, in its own file
   uint32_t address;
   std::vector<uint16_t> words;
+  size_t file = 0;  // index into Program::files
+};
+
+struct SourceFile {
+  std::string name;  // as opened: the top file's name, or an include's path from there
+  std::vector<std::string> lines;
 };
 
 struct Program {
   std::map<uint32_t, uint16_t> words;  // address -> 10-bit word
-  std::vector<Label> labels;           // in source order
-  std::vector<ListedLine> listing;     // one entry per source line
-  std::vector<std::string> lines;      // the source text, line by line
+  std::vector<Label> labels;           // in source order, across all files
+  std::vector<ListedLine> listing;     // one entry per source line, includes in place
+  std::vector<SourceFile> files;       // the top file first, then each include as it came
   std::vector<std::string> errors;     // "file:line: message", in source order
   bool Ok() const { return errors.empty(); }
 };
 
-// Assembles a whole source text; fileName only names it in messages.
-Program Assemble(std::string_view source, const std::string& fileName);
+// Reads a whole file into text; false with the system's reason in error.
+using FileReader =
+    std::function<bool(const std::string& path, std::string& text, std::string& error)>;
+bool ReadSourceFile(const std::string& path, std::string& text, std::string& error);
+
+// Assembles a whole source text; fileName names it in messages, and its folder is where
+// ".include" looks for files, through read.
+Program Assemble(std::string_view source, const std::string& fileName,
+                 const FileReader& read = ReadSourceFile);
+// Reads the top file through read too.
+Program AssembleFile(const std::string& path, const FileReader& read = ReadSourceFile);
 
 enum class ImageFormat {
   Words16,         // one word per two bytes, high byte first, whole pages of 8192 bytes
@@ -55,7 +72,8 @@ struct Image {
 // file for another encoding.
 bool BuildImage(const Program& program, ImageFormat format, Image& image, std::string& error);
 
-// Address, words, line number and source text of every line.
+// Address, words, line number and source text of every line; when includes brought in other
+// files, a line "; FILE name" wherever the lines of another file begin or resume.
 std::string ListingText(const Program& program);
 // The labels as symbol file lines "=NAME EQU 0005H", in source order.
 std::string SymbolText(const Program& program);

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
@@ -78,14 +77,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "nutasm: %s\n%s", error.c_str(), kUsage);
     return 2;
   }
-  std::ifstream in(options->source, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "nutasm: cannot read %s\n", options->source.c_str());
-    return 1;
-  }
-  const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-
-  const nutasm::Program program = nutasm::Assemble(source, options->source);
+  const nutasm::Program program = nutasm::AssembleFile(options->source);
   for (const std::string& e : program.errors) std::fprintf(stderr, "%s\n", e.c_str());
   if (!program.Ok()) {
     std::fprintf(stderr, "nutasm: %zu error(s), nothing written\n", program.errors.size());
