@@ -396,11 +396,11 @@ nutasm::FileReader FromMemory(const Files& files) {
 
 TEST_F(NutasmTest, IncludedFilesAssembleInPlaceFromTheirOwnFolder) {
   const Files files = {
-      {"fw/main.asm", "START: LDI 001\n.include \"lib/a.asm\"\nEND: GOLNC START\n"},
+      {"./fw/main.asm", "START: LDI 001\n.include \"lib/a.asm\"\nEND: GOLNC START\n"},
       {"fw/lib/a.asm", "A1: NOP\n.include \"b.asm\"  ; beside a.asm\nA2: GONC B1\n"},
       {"fw/lib/b.asm", "B1: .word A2, END\n"},
   };
-  const auto p = nutasm::AssembleFile("fw/main.asm", FromMemory(files));
+  const auto p = nutasm::AssembleFile("./fw/main.asm", FromMemory(files));
   ASSERT_TRUE(p.Ok()) << p.errors.front();
   EXPECT_EQ(WordsAt(p, 0, 9), (std::vector<uint16_t>{0x130, 0x001, 0x000, 0x005, 0x006, 0x3F3,
                                                      0x001, 0x002, 0xFFFF}));
@@ -433,6 +433,7 @@ TEST_F(NutasmTest, FaultsInIncludedFilesNameTheirOwnFileAndLine) {
       {".include \"x.asm\"\n.org 0\nRTN",
        "m.asm:3: address 0000 already holds a word from x.asm:1"},
       {"N .equ 1\n.include \"n.asm\"", "n.asm:1: constant 'N' is already defined on m.asm:1"},
+      {".include \"./sub/../m.asm\"", "m.asm:1: include cycle: m.asm -> m.asm"},
   };
   const Files files = {{"bad.asm", "NOP\nFOO\n"},
                        {"self.asm", ".include \"self.asm\"\n"},

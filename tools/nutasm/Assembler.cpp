@@ -212,6 +212,11 @@ char32_t NextChar(std::string_view s, size_t& i) {
 
 // ----- The assembler -----
 
+// A path without "." and "dir/.." steps, so that one file has one name.
+std::string Normal(const std::string& path) {
+  return std::filesystem::path(path).lexically_normal().string();
+}
+
 std::vector<std::string> SplitLines(std::string_view source) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -308,7 +313,7 @@ class Assembler {
         std::filesystem::path(program_.files[stack_.back()].name).parent_path();
     const std::string path = (folder / name).lexically_normal().string();
     for (size_t k = 0; k < stack_.size(); ++k) {
-      if (program_.files[stack_[k]].name != path) continue;
+      if (Normal(program_.files[stack_[k]].name) != path) continue;
       std::string chain;
       for (size_t j = k; j < stack_.size(); ++j) chain += program_.files[stack_[j]].name + " -> ";
       Error("include cycle: " + chain + path);
@@ -996,12 +1001,13 @@ bool BuildImage(const Program& program, ImageFormat format, Image& image, std::s
 
 std::string ListingText(const Program& program) {
   // Files are named from the top file's folder.
-  const std::filesystem::path top = std::filesystem::path(program.files.front().name).parent_path();
+  const std::filesystem::path top =
+      std::filesystem::path(Normal(program.files.front().name)).parent_path();
   std::string out;
   size_t file = program.files.size();  // none yet
   for (const ListedLine& l : program.listing) {
     if (program.files.size() > 1 && l.file != file) {
-      const std::string& name = program.files[l.file].name;
+      const std::string name = Normal(program.files[l.file].name);
       out += "; FILE " +
              (top.empty() ? name : std::filesystem::path(name).lexically_relative(top).string()) +
              "\n";
