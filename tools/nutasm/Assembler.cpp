@@ -277,6 +277,7 @@ class Assembler {
 
   // A program whose top file could not be read: only the error.
   Program Unreadable(const std::string& path, const std::string& why) {
+    program_.files.push_back({path, {}});
     Error("cannot read '" + path + "': " + why, kNowhere);
     Finish();
     return std::move(program_);
