@@ -446,11 +446,19 @@ TEST_F(NutasmTest, FaultsInIncludedFilesNameTheirOwnFileAndLine) {
     ASSERT_FALSE(p.Ok()) << c.source;
     EXPECT_EQ(p.errors.front(), c.message) << c.source;
   }
-  // From the disk, the system's reason.
+  // A top file that cannot be read is named alone.
+  const auto gone = nutasm::AssembleFile("gone.asm", FromMemory(files));
+  EXPECT_EQ(gone.errors,
+            std::vector<std::string>{"cannot read 'gone.asm': not in the test's files"});
+  // From the disk: the system's reason, and a file found beside the one that includes it.
   const auto p = nutasm::Assemble(".include \"not-there.asm\"", WriteHomeFile("top.asm", ""));
   ASSERT_EQ(p.errors.size(), 1u);
   EXPECT_NE(p.errors[0].find("not-there.asm': No such file or directory"), std::string::npos)
       << p.errors[0];
+  WriteHomeFile("inc.asm", "LDI 2A5\n");
+  const auto disk = nutasm::AssembleFile(WriteHomeFile("main.asm", ".include \"inc.asm\"\nRTN\n"));
+  ASSERT_TRUE(disk.Ok()) << disk.errors.front();
+  EXPECT_EQ(WordsAt(disk, 0, 3), (std::vector<uint16_t>{0x130, 0x2A5, 0x3E0}));
 }
 
 struct ConstantCase {
