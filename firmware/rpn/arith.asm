@@ -45,3 +45,396 @@
 ;  the register-form ones at most 2 (they call the wide ones). trans.asm and trig.asm may
 ;  therefore call the wide routines from three levels down.
 ; ===========================================================================================
+
+; ---- Register form in and out -------------------------------------------------------------
+
+; WUNP: the wide form of a register-form number.
+; In: C = x. Out: C = mantissa, B = exponent (B holds all of x). Changes B, C. Depth 1.
+WUNP:   BCEX W
+        C=B W
+        C=0 X
+        RTN
+
+; WPACK: a wide number rounded half away from zero to ten digits, in the register form.
+; In: C = mantissa, B = exponent (-499..499). Out: C.
+; A result of 1E100 or more in size jumps to ERRRANGE, unless flag 24 is set: then it is
+; +-9.999999999E99. Below 1E-99 it is 0. Rounding comes first: 9.9999999996E99 is too large.
+; Changes A, B, C, ST 0, DADD (flag 24 is read only for a result that is too large).
+; Depth 1.
+WPACK:  SETDEC
+        ST=0 0
+        ?C<>0 S
+        GONC ARP1
+        ST=1 0                  ; ST 0: negative
+ARP1:   A=C W
+        A=0 S
+        ?A<>0 W
+        GONC ARPZ
+        C=0 W
+        PT= 2
+        LC 5
+        A=A+C W                 ; + 5 in the first digit after the ten kept
+        ?A<>0 S
+        GONC ARP2
+        ASR W                   ; 9.99999999995 became 10.0: one digit down
+        BCEX W
+        C=C+1 X
+        BCEX W
+ARP2:   A=0 X
+        C=B W
+        ?C<>0 XS
+        GONC ARP3               ; exponent 0..99
+        C=C+C XS                ; digit 2 of 5 or more carries: a negative exponent
+        GONC AROVF              ; 100..499
+        C=B W
+        C=C+1 XS
+        GONC ARPZ               ; -499..-101: too small, 0
+        PT= 1
+        ?C<>0 WPT
+        GONC ARPZ               ; -100
+        C=B W                   ; -99..-1
+ARP3:   A=C X
+        ACEX W
+        ?ST=1 0
+        RTNNC
+        C=C-1 S                 ; 0 - 1 is 9: the sign
+        RTN
+ARPZ:   C=0 W
+        RTN
+; Too large: the largest number of its sign with flag 24, else OUT OF RANGE.
+AROVF:  SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 14               ; the flags
+        RCR 5                   ; flag 24 (bit 3 of digit 7) to bit 3 of digit 2
+        C=C+C XS                ; carries if it is set
+        GOLNC ERRRANGE
+        SETDEC
+        C=0 W
+        C=C-1 M                 ; 9.999999999
+        LDI 099                 ; E99
+        ?ST=1 0
+        RTNNC
+        C=C-1 S
+        RTN
+
+; ---- Wide addition --------------------------------------------------------------------------
+
+; WSUB: y - x in the wide form; WADD: y + x.
+; In: A = y mantissa, B = y exponent, C = x mantissa, M = x exponent (both -249..249).
+; Out: C = mantissa, B = exponent of the sum, cut to 13 digits (see the top of the file).
+; Changes A, B, C, M, P, Q, ST 0..2. Depth 1.
+; How: the smaller operand is shifted right by the difference of the exponents, its lost
+; digits remembered as one "sticky" unit, so that the difference of the magnitudes is the
+; exact one cut at digit 0: the digits kept are right, and rounding needs no more.
+WSUB:   SETDEC
+        ?C<>0 W
+        GONC WADD               ; y - 0
+        C=-C-1 S                ; y + (-x)
+WADD:   SETDEC
+        ?C<>0 W
+        GOC ARA1
+        ACEX W                  ; x = 0: the sum is y
+        RTN
+ARA1:   ?A<>0 W
+        GOC ARA2
+        A=C W                   ; y = 0: the sum is x
+        C=M
+        BCEX W
+        ACEX W
+        RTN
+ARA2:   ST=0 0
+        ST=0 2
+        ?A<>0 S
+        GONC ARA3
+        ST=1 0                  ; ST 0: y < 0 (the sign of the sum unless |x| is larger)
+ARA3:   C=A+C S                 ; the signs added: 9 if they differ (0+0 = 0, 9+9 = 8)
+        C=C+1 S
+        GONC ARA4
+        ST=1 2                  ; ST 2: the magnitudes subtract
+ARA4:   A=0 S
+        C=0 S
+        CMEX                    ; C = ex, M = |x|
+        RCR 11                  ; ex to C[5..3]
+        BCEX X                  ; C[2..0] = ey
+        ABEX W                  ; B = |y|
+        A=C W
+        RCR 3                   ; C[2..0] = ex
+        A=A-C X                 ; A[2..0] = d = ey - ex, A[5..3] = ex
+        PT= 2
+        LC 5
+        ?A<C XS
+        GONC ARXB               ; d < 0: |x| has the larger exponent
+; y has the larger exponent (or the same): B = |y| stays, |x| is shifted by d.
+        LDI 013
+        ?A<C X
+        GONC ARNGY              ; d > 12
+        ACEX W
+        A=C W                   ; C = A = d and ex
+        RCR 3
+        C=A+C X                 ; C[2..0] = ey
+        CMEX                    ; M = ey, C = |x|
+        GONC ARSHF
+ARNGY:  ACEX W
+        A=C W
+        RCR 3
+        C=A+C X
+        M=C
+        GONC ARNEG
+; x has the larger exponent: the sum has the sign of x; |x| goes to B, |y| is shifted.
+ARXB:   ?ST=1 2
+        GONC ARXB2
+        ?ST=1 0
+        GOC ARXB1
+        ST=1 0
+        GONC ARXB2
+ARXB1:  ST=0 0
+ARXB2:  PT= 2
+        LC 9
+        LC 8
+        LC 8
+        ?A<C X
+        GOC ARNGX               ; -d > 12
+        ACEX W
+        A=C W                   ; C = A = d and ex
+        C=-C X
+        ACEX X                  ; A[2..0] = -d
+        RCR 3
+        CMEX                    ; M = ex, C = |x|
+        BCEX W                  ; B = |x|, C = |y|
+        GONC ARSHF
+ARNGX:  ACEX W
+        A=C W
+        RCR 3
+        CMEX
+        BCEX W
+; The smaller one lies wholly below the 13 digits kept: it is only a sticky unit.
+ARNEG:  C=0 W
+        ST=1 1
+        GONC ARTL
+; Shift C right by A[2..0] = 0..12 digits; ST 1 = a digit that was not 0 fell out.
+ARSHF:  ST=0 1
+        A=A-1 X
+        GOC ARTL                ; d = 0
+        SELQ
+        PT= 13
+        SELP
+        PT= 13
+ARSH1:  RCR 1                   ; the digit that falls out goes to the top...
+        DECPT
+        A=A-1 X
+        GONC ARSH1
+        INCPT                   ; ...so the lost digits are now C[13..P]
+        ?C<>0 PQ
+        GONC ARTL
+        ST=1 1
+        C=0 PQ
+; B = the larger magnitude, C = the smaller one aligned, M = the exponent, ST 1 sticky.
+ARTL:   ?ST=1 2
+        GOC ARSB
+        A=C W
+        A=A+B W
+        ?A<>0 S
+        GONC ARNRM
+        ASR W                   ; a carry into digit 13: one digit down
+        C=M
+        C=C+1 X
+        M=C
+        GONC ARNRM
+ARSB:   ABEX W
+        ?ST=1 1
+        GONC ARSB1
+        A=A-1 W                 ; the sticky unit: the difference is cut, not rounded
+ARSB1:  A=A-C W
+        GONC ARNRM
+        ACEX W                  ; |x| was larger (same exponent): negate, and the sign
+        C=-C W
+        ACEX W
+        ?ST=1 0
+        GOC ARSB2
+        ST=1 0
+        GONC ARNRM
+ARSB2:  ST=0 0
+; A = the magnitude (digit 13 is 0), M = the exponent, ST 0 = negative: normalise.
+ARNRM:  ?A<>0 W
+        GONC ARZER
+        C=M
+        PT= 12
+        ?A<>0 PT
+        GOC AROUT
+ARNR1:  ASL W
+        C=C-1 X
+        ?A<>0 PT
+        GONC ARNR1
+; A = the magnitude, C = the exponent, ST 0 = negative: the wide result in C and B.
+AROUT:  BCEX W
+        ACEX W
+        ?ST=1 0
+        RTNNC
+        C=C-1 S
+        RTN
+ARZER:  C=0 W
+        B=0 W
+        RTN
+
+; ---- Wide product and quotient --------------------------------------------------------------
+
+; WMUL: y * x in the wide form. In: A, B = y; C, M = x. Out: C, B, cut to 13 digits.
+; Changes A, B, C, M, P, ST 0. Depth 1.
+; How: the multiplier's digits from the lowest: add the multiplicand that many times, then
+; shift the partial product right. A digit that falls out is never changed again by the
+; later additions (they come in above it), so the 13 or 14 digits left are the exact
+; product cut, whatever fell out.
+WMUL:   SETDEC
+        ?A<>0 W
+        GONC ARZER
+        ?C<>0 W
+        GONC ARZER
+        ST=0 0
+        C=A+C S                 ; the signs: 9 if they differ
+        C=C+1 S
+        GONC ARM0
+        ST=1 0                  ; ST 0: the product is negative
+ARM0:   A=0 S
+        C=0 S
+        CMEX                    ; C = ex, M = |x|
+        ABEX W                  ; A = ey, B = |y|
+        A=A+C X
+        ACEX X
+        CMEX                    ; M = ey + ex, C = |x|
+        A=0 W
+        PT= 0
+ARM1:   ?C<>0 PT                ; the multiplier's trailing zeros add nothing: drop them
+        GOC ARM3
+        CSR W
+        GONC ARM1
+ARM2:   A=A+B W
+ARM3:   C=C-1 PT                ; (0 - 1 borrows: this digit is done)
+        GONC ARM2
+        CSR W
+        ?C<>0 W
+        GONC ARM4
+        ASR W
+        GONC ARM3
+ARM4:   C=M                     ; A = the product / 10^12 (13 or 14 digits)
+        ?A<>0 S
+        GONC AROUT
+        C=C+1 X
+        ASR W
+        GONC AROUT
+
+; WDIV: y / x in the wide form. In: A, B = y; C, M = x. Out: C, B, cut to 13 digits.
+; x = 0: ERRDATA. Changes A, B, C, M, P, Q, ST 0. Depth 1.
+; ARDV is the same with the quotient's last digit at Q + 1 (FDIV takes 11 digits).
+; How: long division; each quotient digit is the number of subtractions of the divisor
+; that leave the remainder positive (unrolled: the exit says the digit).
+WDIV:   SELQ
+        PT= 13
+        SELP
+ARDV:   SETDEC
+        ?C<>0 W
+        GOLNC ERRDATA
+        ?A<>0 W
+        GONC ARZER
+        ST=0 0
+        C=A+C S
+        C=C+1 S
+        GONC ARD0
+        ST=1 0
+ARD0:   A=0 S
+        C=0 S
+        CMEX                    ; C = ex, M = |x|
+        ABEX W                  ; A = ey, B = |y|
+        A=A-C X
+        ACEX X
+        CMEX                    ; M = ey - ex, C = |x|
+        ABEX W                  ; A = |y|
+        BCEX W                  ; B = |x|
+        ?A<B W
+        GONC ARD1
+        ASL W                   ; |y| < |x|: the quotient starts one place lower
+        C=M
+        C=C-1 X
+        M=C
+ARD1:   C=0 W
+        PT= 12
+ARDL:   A=A-B W
+        GOC ARQ0
+        A=A-B W
+        GOC ARQ1
+        A=A-B W
+        GOC ARQ2
+        A=A-B W
+        GOC ARQ3
+        A=A-B W
+        GOC ARQ4
+        A=A-B W
+        GOC ARQ5
+        A=A-B W
+        GOC ARQ6
+        A=A-B W
+        GOC ARQ7
+        A=A-B W
+        GOC ARQ8
+        LC 9                    ; (the remainder is below ten divisors)
+        GONC ARDN
+ARQ0:   A=A+B W
+        LC 0                    ; LC writes the digit and moves P down
+        GONC ARDN
+ARQ1:   A=A+B W
+        LC 1
+        GONC ARDN
+ARQ2:   A=A+B W
+        LC 2
+        GONC ARDN
+ARQ3:   A=A+B W
+        LC 3
+        GONC ARDN
+ARQ4:   A=A+B W
+        LC 4
+        GONC ARDN
+ARQ5:   A=A+B W
+        LC 5
+        GONC ARDN
+ARQ6:   A=A+B W
+        LC 6
+        GONC ARDN
+ARQ7:   A=A+B W
+        LC 7
+        GONC ARDN
+ARQ8:   A=A+B W
+        LC 8
+ARDN:   ?P=Q
+        GOC ARDE
+        ASL W
+        GONC ARDL
+ARDE:   ACEX W                  ; A = the quotient
+        C=M
+        GOLNC AROUT
+
+; ---- The four operations in the register form ------------------------------------------
+
+; FADD y + x, FSUB y - x, FMUL y * x, FDIV y / x (x = 0: ERRDATA).
+; In: A = y, C = x. Out: C, rounded to ten digits (errors as WPACK). Changes A, B, C, M,
+; P, Q, ST 0..2, DADD. Depth 2 (the wide routine, then WPACK by a jump).
+FADD:   GSUBNC ARIN
+        GSUBNC WADD
+        GOLNC WPACK
+FSUB:   GSUBNC ARIN
+        GSUBNC WSUB
+        GOLNC WPACK
+FMUL:   GSUBNC ARIN
+        GSUBNC WMUL
+        GOLNC WPACK
+FDIV:   GSUBNC ARIN
+        SELQ
+        PT= 1                   ; eleven quotient digits: ten and the rounding one
+        SELP
+        GSUBNC ARDV
+        GOLNC WPACK
+; ARIN: y and x from the register form to the wide one (A, B = y; C, M = x). Depth 1.
+ARIN:   M=C
+        C=0 X
+        B=A W
+        A=0 X
+        RTN

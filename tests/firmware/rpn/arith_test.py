@@ -1,0 +1,222 @@
+#!/usr/bin/env python3
+"""Tests of firmware/rpn/arith.asm: every routine against a reference computed with Python's
+decimal module, over random operands (ten random digits, exponents across the whole range)
+and the edge cases; and the instruction count of each call, worst case per routine.
+
+Run: arith_test.py --nutasm NUTASM --runner VALDOR-RUN --source REPO [--cases N] [--counts]
+Exit status 0 when every case holds; otherwise one line per failing case, and 1.
+"""
+
+import os
+import random
+import re
+import sys
+from decimal import Decimal, localcontext, ROUND_DOWN
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness as H  # noqa: E402
+
+LAYERS = ["arith.asm"]
+BIG = Decimal("9.999999999E99")
+
+
+def exact(op, *args):
+    """op over Decimals, cut (towards zero) to 60 digits: cutting far below the eleventh digit
+    and then rounding half away from zero to ten digits gives the correctly rounded result."""
+    with localcontext() as ctx:
+        ctx.prec = 60
+        ctx.rounding = ROUND_DOWN
+        ctx.Emax, ctx.Emin = 999999, -999999
+        return op(*args)
+
+
+def finish(r, flags):
+    """The expected (outcome, value) for an exact result r: rounded to ten digits first, then
+    too large is OUT OF RANGE (or the largest number with flag 24), too small is 0."""
+    r = H.round10(r)
+    if abs(r) >= Decimal("1E100"):
+        if 24 in flags:
+            return H.OK, BIG.copy_sign(r)
+        return H.OUT_OF_RANGE, None
+    if abs(r) < Decimal("1E-99"):
+        return H.OK, Decimal(0)
+    return H.OK, r
+
+
+# ----- Operands ------------------------------------------------------------------------------
+
+def rand_num(rng, emin=-99, emax=99):
+    """Ten random digits; one number in four has only the digits 0, 4, 5 and 9, which carry,
+    borrow and round at the edges."""
+    pool = "0459" if rng.random() < 0.25 else "0123456789"
+    digits = rng.choice(pool.replace("0", "")) + "".join(rng.choice(pool) for _ in range(9))
+    e = rng.randint(emin, emax)
+    sign = "-" if rng.random() < 0.5 else ""
+    return Decimal("%s%s.%sE%d" % (sign, digits[0], digits[1:], e))
+
+
+def near(rng, x):
+    """A number close to x: the same exponent or one off, so that digits cancel or carry."""
+    y = rand_num(rng, x.adjusted() - 1, x.adjusted() + 1) if x else rand_num(rng)
+    if rng.random() < 0.3:
+        y = abs(y).copy_sign(-x)
+    return y if -99 <= y.adjusted() <= 99 else x
+
+
+EDGE_PAIRS = [
+    ("1", "5.000000001E-11"), ("1", "-5.000000001E-11"), ("1", "5E-11"), ("1", "-5E-11"),
+    ("1", "-4.999999999E-11"), ("1", "1E-12"), ("-1", "1E-12"), ("1", "9.999999999E-13"),
+    ("9.999999999", "5E-10"), ("9.999999999", "4.999999999E-10"), ("1", "1"), ("1", "-1"),
+    ("0", "0"), ("0", "-3"), ("-3", "0"), ("1.000000001", "1"), ("1", "1.000000001"),
+    ("9.999999999E99", "9.999999999E99"), ("-9.999999999E99", "-9.999999999E99"),
+    ("9.999999999E99", "-9.999999999E99"), ("1E-99", "-1.1E-99"), ("1E-99", "1E-99"),
+    ("1E-99", "1E99"), ("1E99", "1E-99"), ("9.999999999E99", "1E89"), ("9.999999999E99", "4E88"),
+    ("9.999999999E99", "5E89"), ("5E-99", "5E-99"),
+    ("3", "7"), ("-3", "7"), ("1.234567891E50", "-1.234567890E50"), ("2", "3"),
+    ("9.999999999", "9.999999999"), ("3.162277660E49", "3.162277661E50"), ("1E-50", "1E-50"),
+    ("1E-50", "1E50"), ("1E50", "1E-50"), ("1.000000001E-99", "9.999999999E-1"),
+    ("5", "2"), ("1", "3"), ("2", "3"), ("-1", "7"), ("1E99", "1E-1"), ("1E-99", "1E1"),
+    ("9.99999999E98", "10"), ("1.11111111E-98", "9"),
+]
+
+
+def edge_pairs():
+    return [(Decimal(y), Decimal(x)) for y, x in EDGE_PAIRS]
+
+
+def binary_cases(rng, n):
+    cases = edge_pairs()
+    for _ in range(n):
+        x = rand_num(rng)
+        r = rng.random()
+        if r < 0.3:
+            y = near(rng, x)
+        elif r < 0.4:
+            # x falls 10 to 13 digits below y: the sticky digit decides the last one
+            y = rand_num(rng, x.adjusted() + 10, x.adjusted() + 13)
+        else:
+            y = rand_num(rng)
+        if -99 <= y.adjusted() <= 99:
+            cases.append((y, x))
+    return cases
+
+
+# ----- The routines and their references -------------------------------------------------------
+
+def ref_div(y, x, flags):
+    if x == 0:
+        return H.DATA_ERROR, None
+    return finish(exact(lambda a, b: a / b, y, x), flags)
+
+
+BINARY = [
+    # routine, reference (y, x, flags) -> (outcome, value)
+    ("FADD", lambda y, x, f: finish(exact(lambda a, b: a + b, y, x), f)),
+    ("FSUB", lambda y, x, f: finish(exact(lambda a, b: a - b, y, x), f)),
+    ("FMUL", lambda y, x, f: finish(exact(lambda a, b: a * b, y, x), f)),
+    ("FDIV", ref_div),
+]
+
+
+class Failures:
+    def __init__(self):
+        self.lines = []
+
+    def check(self, routine, args, flags, got, want):
+        outcome, reg = got
+        w_outcome, w_value = want
+        value = H.from_reg(reg) if outcome == H.OK else None
+        if outcome != w_outcome or (outcome == H.OK and (value is None or value != w_value
+                                                         or (reg != H.to_reg(w_value)))):
+            self.lines.append("%s%s%s: got outcome %d, %s (%s); want outcome %d, %s" % (
+                routine, tuple(str(a) for a in args), " flags %s" % (flags,) if flags else "",
+                outcome, value, H.reg_text(reg), w_outcome, w_value))
+
+
+def run_cases(m, fails, routine, ref, cases, flags=()):
+    regs = [(H.to_reg(y), H.to_reg(x)) for y, x in cases]
+    got = m.call(routine, LAYERS, regs, flags)
+    for (y, x), g in zip(cases, got):
+        fails.check(routine, (y, x), flags, g, ref(y, x, flags))
+
+
+# ----- Instruction counts --------------------------------------------------------------------
+
+class TracingMachine(H.Machine):
+    """A Machine whose runs write VALDOR.LOG when `tracing` is on."""
+    tracing = False
+
+    def run(self, registers, keys=None, extra_args=()):
+        extra = tuple(extra_args) + (("--trace",) if self.tracing else ())
+        return super().run(registers, keys, extra)
+
+
+def labels(m):
+    out = {}
+    for line in open(os.path.join(m.home, "test.lst")):
+        g = re.match(r"([0-9A-F]{4}) .*?\d+\s+(\w+):", line)
+        if g:
+            out[g.group(2)] = int(g.group(1), 16)
+    return out
+
+
+def counts(m, routine, cases, flags=()):
+    """The number of instructions of each call, from the trace."""
+    out = []
+    for at in range(0, len(cases), H.BATCH):
+        out += batch_counts(m, routine, cases[at:at + H.BATCH], flags)
+    return out
+
+
+def batch_counts(m, routine, cases, flags):
+    m.tracing = True
+    try:
+        m.call(routine, LAYERS, [(H.to_reg(y), H.to_reg(x)) for y, x in cases], flags)
+    finally:
+        m.tracing = False
+    lab = labels(m)
+    entry, ends = lab[routine], {lab["TRET"], lab["ERRDATA"], lab["ERRRANGE"]}
+    out, n = [], None
+    for line in open(os.path.join(m.home, "VALDOR.LOG")):
+        if line[:1] == " ":
+            continue
+        pc = int(line[:4], 16)
+        if n is None:
+            if pc == entry:
+                n = 1
+        elif pc in ends:
+            out.append(n)
+            n = None
+        else:
+            n += 1
+    return out
+
+
+def main():
+    args = H.parse_args(__doc__)
+    rng = random.Random(args.seed)
+    n = args.cases or 300
+    m = TracingMachine(args)
+    fails = Failures()
+    worst = {}
+
+    for routine, ref in BINARY:
+        cases = binary_cases(rng, n)
+        run_cases(m, fails, routine, ref, cases)
+        # range handling with flag 24: results beyond the largest number
+        big = [(Decimal("9.999999999E99"), Decimal("9.999999999E99")),
+               (Decimal("-9.999999999E99"), Decimal("-9.999999999E99")),
+               (Decimal("9.999999999E99"), Decimal("-1E-1")), (Decimal("-5E50"), Decimal("3E50")),
+               (Decimal("-5E50"), Decimal("-3E-50")), (Decimal("1E-60"), Decimal("1E60"))]
+        run_cases(m, fails, routine, ref, big, flags=(24,))
+        worst[routine] = max(counts(m, routine, cases))
+
+    for line in fails.lines:
+        print("FAIL " + line)
+    print("worst instruction counts: " + ", ".join("%s %d" % kv for kv in worst.items()))
+    print("%s: %d failing case(s)" % ("FAILED" if fails.lines else "passed", len(fails.lines)))
+    return 1 if fails.lines else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
