@@ -438,3 +438,119 @@ ARIN:   M=C
         B=A W
         A=0 X
         RTN
+
+; FINV 1/x (x = 0: ERRDATA), FSQ x^2 (In: C = x), FPCT y * x / 100 (In: A = y, C = x).
+; Out: C, rounded to ten digits. Changes as FDIV, FMUL. Depth 2.
+FINV:   ACEX W
+        C=0 W
+        PT= 12
+        LC 1
+        ACEX W                  ; A = 1
+        GOLNC FDIV
+FSQ:    A=C W
+        GOLNC FMUL
+FPCT:   GSUBNC ARIN
+        SETDEC
+        CMEX
+        C=C-1 X
+        C=C-1 X                 ; x / 100 (the wide form takes an exponent of -101)
+        CMEX
+        GSUBNC WMUL
+        GOLNC WPACK
+
+; ---- Square root ------------------------------------------------------------------------
+
+; FSQRT: the square root of x, rounded to ten digits. In: C = x. Out: C. x < 0: ERRDATA.
+; Changes A, B, C, M, P, Q, ST 0..2. Depth 2.
+FSQRT:  GSUBNC WUNP
+        SELQ
+        PT= 2                   ; eleven digits of the root: ten and the rounding one
+        SELP
+        GSUBNC ARSQ
+        GOLNC WPACK
+
+; WSQRT: the square root in the wide form. In: C = mantissa, B = exponent. Out: C, B:
+; twelve digits, cut; the error is below two units of the twelfth digit (the thirteenth
+; digit of x is not used when its exponent is even). x < 0: ERRDATA.
+; Changes A, B, C, M, P, Q, ST 0..2. Depth 1.
+; ARSQ is the same with the root's last digit at Q (FSQRT takes eleven digits).
+; How: digit by digit, on five times the radicand: the odd numbers 2k+1 that the square
+; of a root grows by become 10k + 5, so the subtrahend is the root found so far followed
+; by the digit being tried and a 5, and each subtraction that fits adds one to the digit.
+WSQRT:  SELQ
+        PT= 1
+        SELP
+ARSQ:   SETDEC
+        ?C<>0 W
+        RTNNC                   ; the root of 0 is 0
+        ?C<>0 S
+        GOLC ERRDATA
+        M=C                     ; M = the mantissa
+        ST=0 0
+        ST=0 1
+        ST=0 2
+        C=B W
+        C=0 S
+        C=0 M                   ; C = e
+        A=C W
+        C=C+C XS                ; digit 2 of 5 or more carries: e < 0
+        GONC ARSQ1
+        ST=1 1                  ; ST 1: e < 0
+        ACEX W
+        C=-C X
+        A=C W
+        GONC ARSQ2
+ARSQ1:  ACEX W
+        A=C W
+ARSQ2:  C=C+C W                 ; A = |e|
+        C=C+C W
+        C=A+C W                 ; 5|e|: it ends in 5 when e is odd
+        PT= 0
+        ?C<>0 PT
+        GONC ARSQ4
+        ST=1 2                  ; ST 2: e odd: the root of 10 m, and e - 1
+        C=0 PT                  ; e > 0: 5(|e| - 1)
+        ?ST=1 1
+        GONC ARSQ4
+        A=A+1 W                 ; e < 0: 5(|e| + 1)
+        C=0 W
+        C=A+C W
+        C=C+C W
+        C=C+C W
+        C=A+C W
+ARSQ4:  CSR W                   ; |e| / 2
+        ?ST=1 1
+        GONC ARSQ5
+        C=-C X
+ARSQ5:  BCEX W                  ; B = the root's exponent
+        C=M
+        ?ST=1 2
+        GOC ARSQ6
+        CSR W                   ; e even: the first root digit stays at digit 12
+ARSQ6:  A=C W
+        C=C+C W
+        C=C+C W
+        A=A+C W                 ; A = 5 times the radicand
+        C=0 W
+        PT= 11
+        LC 5
+        PT= 12
+        GONC ARSQT
+ARSQI:  C=C+1 PT                ; it fitted: the next digit
+ARSQT:  A=A-C W
+        GONC ARSQI
+        A=A+C W                 ; the trial that did not fit
+        ?P=Q
+        GOC ARSQE
+        DECPT
+        LC 0                    ; the 5 becomes the next digit, tried from 0...
+        LC 5                    ; ...with a 5 below it
+        INCPT
+        INCPT
+        ASL W                   ; the remainder one place up: the next pair of digits
+        GONC ARSQT
+ARSQE:  DECPT
+        LC 0
+        ACEX W                  ; A = the root
+        C=B W
+        GOLNC AROUT

@@ -109,7 +109,36 @@ def ref_div(y, x, flags):
     return finish(exact(lambda a, b: a / b, y, x), flags)
 
 
+def ref_inv(y, x, flags):
+    return ref_div(Decimal(1), x, flags)
+
+
+def ref_sqrt(y, x, flags):
+    if x < 0:
+        return H.DATA_ERROR, None
+    return finish(exact(lambda a: a.sqrt(), x), flags)
+
+
+UNARY = [
+    ("FINV", ref_inv),
+    ("FSQ", lambda y, x, f: finish(exact(lambda a: a * a, x), f)),
+    ("FSQRT", ref_sqrt),
+]
+
+EDGE_X = ["0", "1", "-1", "2", "4", "9", "10", "0.1", "9.999999999E99", "-9.999999999E99",
+          "1E-99", "1E99", "1E-50", "1E50", "3.162277660E49", "3.162277661E49", "3.162277660E-50",
+          "3.162277661E-50", "3.162277660E-51", "9.999999999", "9.999999998", "1.000000001",
+          "9.999999999E-99", "2.5", "0.25", "1.44", "1.2100000000E-98", "5E-99", "5.000000001E-99",
+          "9.999999999E98", "1.000000000E-98", "6.25E-2", "9.8596", "99.8001"]
+
+
+def unary_cases(rng, n):
+    return ([(Decimal(0), Decimal(x)) for x in EDGE_X]
+            + [(Decimal(0), rand_num(rng)) for _ in range(n)])
+
+
 BINARY = [
+    ("FPCT", lambda y, x, f: finish(exact(lambda a, b: a * b / 100, y, x), f)),
     # routine, reference (y, x, flags) -> (outcome, value)
     ("FADD", lambda y, x, f: finish(exact(lambda a, b: a + b, y, x), f)),
     ("FSUB", lambda y, x, f: finish(exact(lambda a, b: a - b, y, x), f)),
@@ -209,6 +238,11 @@ def main():
                (Decimal("9.999999999E99"), Decimal("-1E-1")), (Decimal("-5E50"), Decimal("3E50")),
                (Decimal("-5E50"), Decimal("-3E-50")), (Decimal("1E-60"), Decimal("1E60"))]
         run_cases(m, fails, routine, ref, big, flags=(24,))
+        worst[routine] = max(counts(m, routine, cases))
+
+    for routine, ref in UNARY:
+        cases = unary_cases(rng, n)
+        run_cases(m, fails, routine, ref, cases)
         worst[routine] = max(counts(m, routine, cases))
 
     for line in fails.lines:
