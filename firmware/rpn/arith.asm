@@ -18,8 +18,9 @@
 ;  and give the result as C = mantissa, B = exponent (a unary one takes x in C and B).
 ;  A result becomes the next y with ACEX W, the next unary operand as it is.
 ;  Accuracy: WADD, WSUB, WMUL, WDIV give the exact result cut (not rounded) to 13 digits,
-;  except that a sum whose digits cancel may lose its last one (then the error is below
-;  one unit of the 13th digit); WSQRT cuts to 12 digits. They check no range: keep the
+;  except that a sum whose first digit cancels may end in a 0 where the exact one has
+;  another digit (the error stays below one unit of the 12th digit); WSQRT is below two
+;  units of its 12th digit. They check no range: keep the
 ;  exponents within -499..499. WPACK rounds to the register form and checks the range.
 ;  To change the sign of a wide or register-form number that is not 0: SETDEC, C=-C-1 S.
 ;

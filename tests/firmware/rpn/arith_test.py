@@ -172,12 +172,174 @@ def run_cases(m, fails, routine, ref, cases, flags=()):
 # ----- Instruction counts --------------------------------------------------------------------
 
 class TracingMachine(H.Machine):
-    """A Machine whose runs write VALDOR.LOG when `tracing` is on."""
+    """A Machine whose runs write VALDOR.LOG when `tracing` is on, and put `more` registers
+    into the RAM image besides the cases."""
     tracing = False
+    more = {}
 
     def run(self, registers, keys=None, extra_args=()):
         extra = tuple(extra_args) + (("--trace",) if self.tracing else ())
-        return super().run(registers, keys, extra)
+        return super().run({**registers, **self.more}, keys, extra)
+
+
+# ----- The wide form -------------------------------------------------------------------------
+# Wrappers in the driver: y's and x's wide mantissas come in the case registers, their
+# exponent registers from RAM 0C4 and 0C5; TW<op> gives back the mantissa, TE<op> the
+# exponent register, after checking that N (set from 0C6) and ST 4..7 (set to 1010) were
+# kept: a routine that changed them ends in DATA ERROR.
+WIDE_DRIVER = """
+TWIN:   N=C
+        SETHEX
+        LDI 0C4
+        DADD=C
+        C=REGN 4
+        BCEX W
+        C=REGN 5
+        M=C
+        C=REGN 6
+        CNEX
+        ST=1 5
+        ST=0 4
+        ST=1 7
+        ST=0 6
+        RTN
+TWCHK:  SETHEX
+        LDI 0C6
+        DADD=C
+        C=N
+        A=C W
+        C=REGN 6
+        ?A<>C W
+        GOLC ERRDATA
+        ?ST=1 4
+        GOLC ERRDATA
+        ?ST=1 5
+        GOLNC ERRDATA
+        ?ST=1 6
+        GOLC ERRDATA
+        ?ST=1 7
+        GOLNC ERRDATA
+        C=B W
+        RTN
+"""
+WIDE_OPS = ["WADD", "WSUB", "WMUL", "WDIV", "WSQRT"]
+for _op in WIDE_OPS:
+    WIDE_DRIVER += """
+TM{0}: GSUBNC TWIN
+        GSUBNC {0}
+        RTN
+TE{0}: GSUBNC TWIN
+        GSUBNC {0}
+        GOLNC TWCHK
+""".format(_op)
+
+
+def wide_reg(sign, digits):
+    """A wide mantissa register: 13 digits (a string, the first one first) and the sign."""
+    return [int(d) for d in reversed(digits)] + [9 if sign else 0]
+
+
+def exp_reg(rng, e):
+    """An exponent register for e, with random digits (hexadecimal ones too) above digit 2."""
+    t = e % 1000
+    return [t % 10, t // 10 % 10, t // 100] + [rng.randint(0, 15) for _ in range(11)]
+
+
+def wide_value(reg, ereg):
+    """The number that a wide mantissa register and an exponent register stand for; None if
+    the mantissa is not normalised or not decimal."""
+    if any(d > 9 for d in reg) or reg[13] not in (0, 9):
+        return None
+    digits = "".join(str(d) for d in reversed(reg[:13]))
+    if digits[0] == "0":
+        return Decimal(0) if all(d == 0 for d in reg) else None
+    t = ereg[2] * 100 + ereg[1] * 10 + ereg[0]
+    e = t if t < 500 else t - 1000
+    return Decimal("%s%s.%sE%d" % ("-" if reg[13] else "", digits[0], digits[1:], e))
+
+
+def cut13(v, digits=13):
+    with localcontext() as ctx:
+        ctx.prec = digits
+        ctx.rounding = ROUND_DOWN
+        ctx.Emax, ctx.Emin = 999999, -999999
+        return +v
+
+
+def rand_wide(rng):
+    pool = "09" if rng.random() < 0.2 else "0123456789"
+    return rng.random() < 0.5, rng.choice(pool.replace("0", "") or "9") + "".join(
+        rng.choice(pool) for _ in range(12))
+
+
+def wide_check(op, y, x, got):
+    """None if got is what the wide routine promises for y op x, else what is wrong."""
+    if op == "WSQRT":
+        if x < 0:
+            return None if got == "DATA ERROR" else "want DATA ERROR"
+        want = exact(lambda a: a.sqrt(), x)
+        if got == 0 or not isinstance(got, Decimal):
+            return None if got == want else "want %s" % want
+        unit = Decimal(1).scaleb(want.adjusted() - 11)
+        return None if 0 <= want - got < 2 * unit else "want %s (within 2 units of digit 12)" % want
+    if op == "WDIV" and x == 0:
+        return None if got == "DATA ERROR" else "want DATA ERROR"
+    f = {"WADD": lambda a, b: a + b, "WSUB": lambda a, b: a - b,
+         "WMUL": lambda a, b: a * b, "WDIV": lambda a, b: a / b}[op]
+    want = cut13(exact(f, y, x))
+    if got == want:
+        return None
+    if op in ("WADD", "WSUB") and isinstance(got, Decimal) and want and \
+            want.adjusted() < max(y.adjusted(), x.adjusted()) and got.copy_sign(want) == got and \
+            0 <= abs(want) - abs(got) < Decimal(1).scaleb(want.adjusted() - 11):
+        return None          # the first digit cancelled: the last may be 0
+    return "want %s" % want
+
+
+def wide_tests(m, rng, n, fails):
+    """Each wide routine over random 13-digit operands, a batch per pair of exponents."""
+    worst = {}
+    pairs = [(0, d) for d in range(-14, 15)] + [(0, 200), (-200, 0), (249, -249), (-249, 249)]
+    pairs += [(rng.randint(-99, 99), rng.randint(-99, 99)) for _ in range(4)]
+    per = max(4, n // 20)
+    for op in WIDE_OPS:
+        cases = []
+        for ey, ex in (pairs if op in ("WADD", "WSUB") else pairs[::4]):
+            batch = []
+            for k in range(per):
+                y, x = rand_wide(rng), rand_wide(rng)
+                if k % 4 == 1:          # digits that cancel
+                    x = (not y[0], y[1][:rng.randint(0, 12)] + x[1][:13])
+                    x = (x[0], x[1][:13])
+                if k % 8 == 3:
+                    x = (False, "0" * 13)
+                if op == "WSQRT" and k % 2:
+                    x = (False, x[1])
+                batch.append((wide_reg(*y), wide_reg(*x)))
+            cases.append(((ey, ex), batch))
+        for (ey, ex), batch in cases:
+            m.more = {0x0C4: exp_reg(rng, ey), 0x0C5: exp_reg(rng, ex),
+                      0x0C6: [rng.randint(0, 15) for _ in range(14)]}
+            mant = m.call("TM" + op, LAYERS, batch, extra=WIDE_DRIVER)
+            expo = m.call("TE" + op, LAYERS, batch, extra=WIDE_DRIVER)
+            if op == "WSQRT":
+                worst[op] = max([worst.get(op, 0)] + counts(m, "TM" + op, batch,
+                                                            extra=WIDE_DRIVER, inner=op))
+            for (yr, xr), (o1, r1), (o2, r2) in zip(batch, mant, expo):
+                y = wide_value(yr, m.more[0x0C4])
+                x = wide_value(xr, m.more[0x0C5] if op != "WSQRT" else m.more[0x0C4])
+                if o1 == H.DATA_ERROR:
+                    got = "DATA ERROR"
+                elif o1 != H.OK or o2 != H.OK:
+                    got = "outcome %d, %d (N or ST 4..7 changed?)" % (o1, o2)
+                else:
+                    got = wide_value(r1, r2)
+                wrong = wide_check(op, y, x, got)
+                if wrong:
+                    fails.lines.append("%s(%s, %s): got %s (%s %s); %s" % (
+                        op, y, x, got, H.reg_text(r1), H.reg_text(r2)[-3:], wrong))
+    m.more = {}
+    return worst
 
 
 def labels(m):
@@ -189,22 +351,25 @@ def labels(m):
     return out
 
 
-def counts(m, routine, cases, flags=()):
-    """The number of instructions of each call, from the trace."""
+def counts(m, routine, cases, flags=(), extra="", inner=None):
+    """The number of instructions of each call, from the trace: from the routine's first
+    word (or that of `inner`, which it calls) until the driver has it back. Cases are pairs of
+    numbers, or of registers."""
+    regs = [c if isinstance(c[0], list) else (H.to_reg(c[0]), H.to_reg(c[1])) for c in cases]
     out = []
-    for at in range(0, len(cases), H.BATCH):
-        out += batch_counts(m, routine, cases[at:at + H.BATCH], flags)
+    for at in range(0, len(regs), H.BATCH):
+        out += batch_counts(m, routine, regs[at:at + H.BATCH], flags, extra, inner)
     return out
 
 
-def batch_counts(m, routine, cases, flags):
+def batch_counts(m, routine, regs, flags, extra, inner):
     m.tracing = True
     try:
-        m.call(routine, LAYERS, [(H.to_reg(y), H.to_reg(x)) for y, x in cases], flags)
+        m.call(routine, LAYERS, regs, flags, extra=extra)
     finally:
         m.tracing = False
     lab = labels(m)
-    entry, ends = lab[routine], {lab["TRET"], lab["ERRDATA"], lab["ERRRANGE"]}
+    entry, ends = lab[inner or routine], {lab["TRET"], lab["ERRDATA"], lab["ERRRANGE"]}
     out, n = [], None
     for line in open(os.path.join(m.home, "VALDOR.LOG")):
         if line[:1] == " ":
@@ -244,6 +409,8 @@ def main():
         cases = unary_cases(rng, n)
         run_cases(m, fails, routine, ref, cases)
         worst[routine] = max(counts(m, routine, cases))
+
+    worst.update(wide_tests(m, rng, n, fails))
 
     for line in fails.lines:
         print("FAIL " + line)
