@@ -24,7 +24,8 @@
 ;    11 a, 12 b                            kept free for the program return stack
 ;    13 c                                  c[2..0] the curtain: address of R00
 ;                                          c[5..3] the first address past the top of RAM
-;                                          c[13..11] = 5C1, the signature of our memory
+;                                          c[8..6] ΣREG, as a register number
+;                                          c[13..11] = 2C1, the signature of our memory
 ;    14 d                                  flags 0..55: flag n is bit 3 - (n mod 4) of digit
 ;                                          13 - (n div 4) (flag 0 the top bit of digit 13)
 ;    15 e                                  the keyboard's state between keys (keys.asm)
@@ -83,3 +84,17 @@
 ;  Pages 0-2 hold the firmware; pages 3-F are left to the user's modules. A relative jump
 ;  never crosses a page boundary.
 ; ===========================================================================================
+
+        .include "defs.asm"
+
+        .org 0000
+        .include "power.asm"
+        .include "keys.asm"
+        .include "entry.asm"
+        .include "stack.asm"
+        .include "display.asm"
+
+        .org 1000
+        .include "arith.asm"
+
+        .include "tables.asm"           ; at fixed places: 0F00, 2000, 2800
