@@ -555,3 +555,195 @@ ARSQE:  DECPT
         ACEX W                  ; A = the root
         C=B W
         GOLNC AROUT
+
+; ---- Parts of a number ------------------------------------------------------------------
+
+; FABS |x|; FSIGN: 1 for x > 0, -1 for x < 0, 0 for 0. In: C = x. Out: C. Changes C
+; (FSIGN also P). Depth 1.
+FABS:   C=0 S
+        RTN
+FSIGN:  ?C<>0 W
+        RTNNC
+        C=0 M
+        C=0 X
+        PT= 12
+        LC 1
+        RTN
+
+; FINT: the integer part of x (cut towards 0). FFRC: x - INT x. In: C = x. Out: C.
+; Changes A, B, C, M, P, ST 0. Depth 2.
+FINT:   SETDEC
+        ?C<>0 XS
+        GOC ARPZ2               ; |x| < 1: 0
+        A=C W
+        LDI 009
+        ?A<C X
+        GONC ARACX              ; e > 8: all ten digits are before the point
+        ACEX W
+        GSUBNC ARPTE
+        A=C W
+        C=0 WPT                 ; the digits after the point go...
+        ACEX X                  ; ...the exponent stays
+        RTN
+ARACX:  ACEX W
+        RTN
+ARPZ2:  C=0 W
+        RTN
+FFRC:   SETDEC
+        ?C<>0 XS
+        RTNC                    ; |x| < 1: x
+        A=C W
+        LDI 009
+        ?A<C X
+        GONC ARPZ2              ; e > 8: 0
+        ACEX W
+        GSUBNC ARPTE
+        A=C W
+        C=0 WPT                 ; C = the integer part's digits
+        A=A-C M                 ; A = the fraction's digits, exponent e
+        ST=0 0
+        ?A<>0 S
+        GONC ARFR1
+        ST=1 0
+ARFR1:  A=0 S
+        ACEX X
+        M=C                     ; M = e, A = the digits
+        GSUBNC ARNRM            ; normalised: the fraction's own exponent
+        GOLNC WPACK
+
+; ARPTE: P = 11 - e, the last digit after the point, for x in C with exponent e = 0..8.
+; Changes A, P. Depth 1.
+ARPTE:  A=C W
+        PT= 11
+ARPT1:  A=A-1 X
+        RTNC
+        DECPT
+        GONC ARPT1
+
+; FMOD: y mod x: y - x * floor(y / x), of the sign of x; x = 0 gives y. In: A = y, C = x.
+; Out: C, rounded to ten digits (the remainder itself is exact; only |x| - r when the signs
+; differ may need rounding). Changes A, B, C, M, N, P, Q, ST 0..4. Depth 2.
+; How: the remainder of the mantissas by long division, one step for each power of ten
+; between them (up to 199 steps).
+FMOD:   SETDEC
+        ?C<>0 W
+        GONC ARACX              ; x = 0: y
+        ?A<>0 W
+        GONC ARPZ2              ; y = 0: 0
+        ST=0 3
+        ST=0 4
+        ?C<>0 S
+        GONC ARMD1
+        ST=1 4                  ; ST 4: x < 0
+ARMD1:  C=A+C S                 ; 9 if the signs differ
+        C=C+1 S
+        GONC ARMD2
+        ST=1 3                  ; ST 3: they differ
+ARMD2:  C=0 S
+        N=C                     ; N = |x|
+        A=0 S
+        C=A-C X                 ; C[2..0] = k = ey - ex
+        B=A W                   ; B = |y|
+        A=C W
+        C=C+C XS                ; k < 0 (digit 2 of 8 or 9) carries
+        GOC ARMSM
+        C=N
+        C=0 X
+        BCEX W                  ; B = the mantissa of |x|
+        ACEX W                  ; C[2..0] = k
+        A=0 X                   ; A = the mantissa of |y|
+ARML:   A=A-B W
+        GONC ARML
+        A=A+B W
+        C=C-1 X
+        GOC ARMDN
+        ASL W
+        GONC ARML
+ARMDN:  C=N
+        M=C                     ; the remainder has the exponent of x
+        ST=0 0
+        GSUBNC ARNRM
+        GONC ARMD3
+ARMSM:  C=B W                   ; |y| < |x|: the remainder is |y|
+        C=0 X
+ARMD3:  ?C<>0 W
+        RTNNC                   ; no remainder: 0
+        ?ST=1 3
+        GONC ARMD4
+        BCEX W                  ; the signs differ: |x| - r
+        M=C
+        C=N
+        A=C W
+        A=0 X
+        BCEX W
+        GSUBNC WSUB
+ARMD4:  ?ST=1 4
+        GONC ARMD5
+        C=-C-1 S                ; the sign of x (the result is not 0 here)
+ARMD5:  SETDEC                  ; (the carry of the sign is not the jump's)
+        GOLNC WPACK
+
+; FFACT: x! for the integers 0..69. In: C = x. Out: C. x < 0 or not an integer: ERRDATA;
+; above 69: ERRRANGE. Changes A, B, C, M, N, P, ST 0. Depth 3 (FFRC, then ARNRM).
+; How: the product n (n - 1) ... 2 in the wide form; 69! has 99 digits, but each product
+; is cut to 13, so the result is off by far less than the rounding unit.
+FFACT:  SETDEC
+        ?C<>0 W
+        GOLNC ARONE             ; 0! = 1
+        ?C<>0 S
+        GOLC ERRDATA
+        ?C<>0 XS
+        GOLC ERRDATA            ; 0 < x < 1
+        N=C
+        GSUBNC FFRC
+        ?C<>0 W
+        GOLC ERRDATA            ; not an integer
+        C=N
+        A=C W
+        LDI 002
+        ?A<C X
+        GOLNC ERRRANGE          ; 100 or more
+        ACEX W
+        A=C W                   ; A = C = x
+        RCR 11                  ; C[1..0] = the first two digits
+        C=0 M
+        C=0 S
+        ?A<>0 X
+        GOC ARFC1               ; e = 1: both
+        CSR X                   ; e = 0: the first
+ARFC1:  A=C W
+        LDI 070
+        ?A<C X
+        GOLNC ERRRANGE          ; above 69
+        ACEX W
+        N=C                     ; N = n, the next factor
+        C=0 W
+        B=0 W
+        PT= 12
+        LC 1
+        A=C W                   ; the product so far: 1
+ARFCL:  C=N
+        C=C-1 X
+        ?C<>0 X
+        GONC ARFCE              ; the factor is 1: done
+        N=C                     ; the one after it
+        C=C+1 X
+        RCR 3                   ; the factor's two digits to digits 12 and 11
+        PT= 12
+        ?C<>0 PT
+        GOC ARFC2
+        RCR 13                  ; one digit: to digit 12, exponent 0
+        M=C
+        GONC ARFC3
+ARFC2:  C=C+1 X
+        M=C                     ; two digits: exponent 1
+        C=C-1 X
+ARFC3:  GSUBNC WMUL
+        ACEX W
+        GONC ARFCL
+ARFCE:  ACEX W
+        GOLNC WPACK
+ARONE:  C=0 W
+        PT= 12
+        LC 1
+        RTN

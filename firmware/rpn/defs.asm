@@ -39,4 +39,11 @@ CUNDER  .equ 01F                ; "_", the entry cursor
 FNJMPH  .equ 2                  ; FNJMP = 2000: digit 6 of its address
 FNTABH  .equ 2                  ; FNTAB = 2800: digits 6 and 5
 FNTABM  .equ 8
-FBKSP   .equ 00D                ; the function code of the back arrow
+RUNJMPH .equ 2                  ; RUNJMP = 2200: digits 6 and 5
+RUNJMPM .equ 2
+FPOINT  .equ 00A                ; function codes that keys.asm tells apart
+FBKSP   .equ 00D
+FSHIFT  .equ 00E
+FADDK   .equ 013                ; + - * / follow each other
+FDIVK   .equ 016
+FSTADD  .equ 048                ; ST+ ST- ST* ST/ follow each other

@@ -558,3 +558,62 @@ DSAN7:  GSUBNC DSSEL
         ACEX W
         DATA=C
         RTN
+
+; ----- Prompts and names ---------------------------------------------------------------------
+
+; DSPRMT — shows the prompt that waits in e: the function's name, a blank, "." after that
+; key, and the digits typed with "_" for those still to come ("STO 1_", "FIX _").
+; Changes: A, C, M, N, P, Q, ST 0..7, base, DADD, PFAD. Depth 3.
+DSPRMT: SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 15
+        M=C
+        GSUBNC KYATTC
+        N=C
+        GSUBNC DSSEL
+        C=N
+        C=C+1 M
+        GSUBNC DSNAME
+        LDI CBLANK
+        GSUBNC DSCHAR
+        C=M
+        PT= 5
+        ?C<>0 PT
+        GONC DSPR1
+        LDI 02E                 ; "."
+        GSUBNC DSCHAR
+DSPR1:  C=N
+        ST=C
+        C=M
+        ?ST=1 2
+        GOC DSPR3               ; one digit
+        PT= 3
+        ?C<>0 PT
+        GONC DSPR2
+        RCR 4                   ; the digit typed
+        PT= 1
+        LC 3
+        C=0 XS
+        GSUBNC DSCHAR
+        GONC DSPR3
+DSPR2:  LDI CUNDER
+        GSUBNC DSCHAR
+DSPR3:  LDI CUNDER
+        GSUBNC DSCHAR
+        GOLNC DSPAD
+
+; DSNAME — writes the name at C[6..3] up to its first blank (a name that prompts is
+; shorter than seven characters, so it has one). Changes: A, C, Q. Depth 1.
+DSNAME: CXISA
+        A=C W
+        LDI CBLANK
+        ?A<>C X
+        RTNNC
+        ACEX W
+        REGN=C 15
+        SELQ
+        INCPT
+        SELP
+        C=C+1 M
+        GONC DSNAME

@@ -15,9 +15,10 @@
 ;
 ;  Register e (15), between keys:
 ;    e[2..0]  the function waiting for its number (a prompt such as "STO __"), 0 for none
-;    e[3]     the digits typed in the prompt so far; e[4] the first one
-;    e[5]     1: "." was typed (a stack register follows), 2: IND
-;    e[6]     1: the stack lift is off (after ENTER, CLX, Σ+, Σ-)
+;    e[3]     1: its first digit is typed, e[4] that digit
+;    e[5]     1: "." was typed, a stack register's letter follows
+;    e[7]     1: IND
+;    e[13]    1: the stack lift is off (after ENTER, CLX, Σ+, Σ-)
 ; ===========================================================================================
 
 ; KEYDN — a key woke the calculator (the keyboard flag is set). Depth 0.
@@ -109,19 +110,17 @@ KYREL:  SETHEX
         RCR 2                   ; C[0] = d[2]: ST 2 = flag 45
         ST=C
         ?ST=1 2
-        GONC KYREL1
+        GONC KYEXEC
         ST=0 2
         C=ST
         RCR 12
         REGN=C 14
-KYREL1: C=0 W
         C=REGN 15
-        PT= 6
-        C=0 PT                  ; a number typed lifts the stack after it
+        C=0 S                   ; a number typed lifts the stack after it
         REGN=C 15
-        C=B W
-; KYEXEC — runs function C[2..0]: FNJMP + 2 x code.
-KYEXEC: C=0 W
+; KYEXEC — runs function B[2..0]: FNJMP + 2 x code.
+KYEXEC: SETHEX
+        C=0 W
         C=B W
         RCR 11
         C=C+C M
@@ -129,20 +128,21 @@ KYEXEC: C=0 W
         LC FNJMPH
         GOTOC
 
-; KYATTR — the attribute word of function B[2..0].
-; Out: C[2..0] = the word, C[6..3] = its address. Changes: A, C, P. Depth 1.
-KYATTR: C=0 W
-        PT= 6
-        LC FNTABH
-        LC FNTABM
-        A=C W                   ; A[6..3] = FNTAB
-        C=B W
+; KYATTR — the attribute word of function B[2..0]; KYATTC: of function C[2..0].
+; Out: C[2..0] = the word, C[6..3] = its address. Changes: A, C, P, base. Depth 1.
+KYATTR: C=B W
+KYATTC: SETHEX
         C=0 M
         C=0 S
         RCR 11
         C=C+C M
         C=C+C M
         C=C+C M                 ; C[6..3] = 8 x code
+        A=C W
+        C=0 W
+        PT= 6
+        LC FNTABH
+        LC FNTABM
         C=A+C M
         CXISA
         RTN
@@ -178,8 +178,7 @@ DYEXIT: M=C
 KYLIFT: C=0 W
         DADD=C
         C=REGN 15
-        PT= 6
-        C=0 PT
+        C=0 S
         REGN=C 15
 ; KYSHOW — shows X (or, in ALPHA mode, ALPHA) and the annunciators; then sleeps.
 KYDONE:
@@ -194,8 +193,7 @@ PUSHX:  M=C
         C=0 W
         DADD=C
         C=REGN 15
-        PT= 6
-        ?C<>0 PT
+        ?C<>0 S
         GOC PUSHX1
         GSUBNC LIFT
 PUSHX1: C=M
@@ -216,7 +214,7 @@ LIFT:   C=REGN 1
 LIFTOFF: C=0 W
         DADD=C
         C=REGN 15
-        PT= 6
+        PT= 13
         LC 1
         REGN=C 15
         RTN
@@ -236,6 +234,230 @@ XGET:   SETHEX
         RTN
 
 ; ----- Prompts ------------------------------------------------------------------------------
+; A function that needs a number first shows its prompt ("STO __", "FIX _") and keeps its
+; code in e while the keys that give the number come. Its attribute word says what it takes:
+;   bit 1  two digits (a register or flag number); bit 2  one digit (FIX, SCI, ENG)
+;   bit 3  a storage register: "." then the key of X Y Z T or L names a stack register,
+;          SHIFT makes it IND; bit 4  + - x / turn it into register arithmetic (STO)
+; When the number is complete the function's second entry, RUNJMP + 2 x code, runs with
+; DADD = 0 and B[2..0] = the register's address (a storage register, hexadecimal) or the
+; number (decimal digits). A storage register past the top of memory is NONEXISTENT.
 
-; KYPRMT — a key while a prompt waits (A = the key index, C = e). Depth 0.
-KYPRMT: GOLNC ERRNONEX
+; KPROMPT — starts the prompt of function B[2..0]. Depth 0.
+KPROMPT: SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 15
+        PT= 7
+        C=0 WPT
+        ACEX W
+        C=B W
+        C=0 M
+        C=0 S
+        A=A+C W                 ; e[2..0] = the code
+        ACEX W
+        REGN=C 15
+KYPSHOW: GSUBNC DSPRMT
+        GSUBNC DSANN
+        GOLNC SLEEP
+
+; KYPRMT — a key while a prompt waits: A = the key index, C = e, DADD = 0. Depth 0.
+KYPRMT: M=C                     ; M = e
+        C=0 W
+        ACEX X
+        N=C                     ; N = the key index
+        RCR 11
+        PT= 6
+        LC 0
+        LC 15                   ; the unshifted table
+        CXISA
+        C=0 M
+        A=C W
+        B=A W                   ; B = the key's own function code
+        C=M
+        PT= 5
+        ?C<>0 PT
+        GOLC KYPSTK             ; "." was typed: a stack register's letter
+        LDI 00A
+        ?A<C X
+        GOLC KYPDIG
+        LDI FBKSP
+        ?A<>C X
+        GOLNC KYPBK
+        LDI FSHIFT
+        ?A<>C X
+        GOLNC KYPIND
+        LDI FPOINT
+        ?A<>C X
+        GOLNC KYPPT
+        C=M
+        GSUBNC KYATTC
+        ST=C
+        ?ST=1 4                 ; STO: + - x / make ST+ ST- ST* ST/
+        GONC KYPIGN
+        C=B W
+        A=C W
+        LDI FADDK
+        ?A<C X
+        GOC KYPIGN
+        LDI FDIVK+1
+        ?A<C X
+        GONC KYPIGN
+        LDI FADDK
+        A=A-C X                 ; 0..3
+        LDI FSTADD
+        A=A+C X
+        C=M
+        ACEX X
+        REGN=C 15
+        GOLNC KYPSHOW
+KYPIGN: GOLNC SLEEP             ; any other key: the prompt stays
+
+; The back arrow: the digit typed goes, or with none the prompt.
+KYPBK:  C=M
+        PT= 3
+        ?C<>0 PT
+        GONC KYPBK1
+        C=0 PT
+        REGN=C 15
+        GOLNC KYPSHOW
+KYPBK1: PT= 7
+        C=0 WPT
+        REGN=C 15
+        GOLNC KYSHOW
+
+; SHIFT: IND (not yet: the key is ignored). ".": a stack register follows, where a storage
+; register is asked for and before a digit.
+KYPIND: GOLNC SLEEP
+KYPPT:  GSUBNC KYPREG
+        PT= 5
+        LC 1
+        REGN=C 15
+        GOLNC KYPSHOW
+; KYPREG — returns with C = e when the prompt takes a storage register and no digit is
+; typed yet; otherwise the key is ignored (and it does not return). Depth 2.
+KYPREG: C=M
+        GSUBNC KYATTC
+        ST=C
+        ?ST=1 3
+        GONC KYPIGN
+        C=M
+        PT= 3
+        ?C<>0 PT
+        GOC KYPIGN
+        RTN
+
+; The letter of a stack register after ".": the keys that carry X Y Z T L in ALPHA.
+KYPSTK: C=N
+        A=C W                   ; A = the key index
+        LDI 020                 ; X, on the 6 key
+        ?A<>C X
+        GONC KYPS3
+        LDI 006                 ; Y, on the x key
+        ?A<>C X
+        GONC KYPS2
+        LDI 00F                 ; Z, on the 1 key
+        ?A<>C X
+        GONC KYPS1
+        LDI 01F                 ; T, on the 9 key
+        ?A<>C X
+        GONC KYPS0
+        LDI 014                 ; L, on the STO key
+        ?A<>C X
+        GONC KYPS4
+        LDI 027                 ; the back arrow takes the "." back
+        ?A<>C X
+        GONC KYPS5
+        GOLNC SLEEP
+KYPS5:  C=M
+        PT= 5
+        C=0 PT
+        REGN=C 15
+        GOLNC KYPSHOW
+KYPS0:  C=0 W                   ; T
+        GONC KYPSR
+KYPS1:  C=0 W                   ; Z
+        LDI 001
+        GONC KYPSR
+KYPS2:  C=0 W                   ; Y
+        LDI 002
+        GONC KYPSR
+KYPS3:  C=0 W                   ; X
+        LDI 003
+        GONC KYPSR
+KYPS4:  C=0 W                   ; L
+        LDI 004
+KYPSR:  A=C W
+        B=A W                   ; B = the status register's address
+        GOLNC KYPRUN
+
+; A digit: the first of two waits; the last completes the number.
+KYPDIG: C=M
+        GSUBNC KYATTC
+        ST=C
+        ?ST=1 2
+        GOC KYPNUM              ; one digit is all: B = the digit
+        C=M
+        PT= 3
+        ?C<>0 PT
+        GOC KYPD2
+        LC 1                    ; e[3] = 1, and e[4] = the digit
+        A=C W
+        C=B W
+        RCR 10
+        PT= 4
+        ACEX PT
+        ACEX W
+        REGN=C 15
+        GOLNC KYPSHOW
+KYPD2:  RCR 3                   ; C[1] = the first digit
+        A=C W
+        C=B W
+        PT= 0
+        ACEX PT                 ; A[0] = the second
+        B=0 W
+        ABEX PT
+        PT= 1
+        ABEX PT                 ; B[1..0] = the number
+; KYPNUM — the number B[1..0] is complete: for a storage register, R00 + the number.
+KYPNUM: C=M
+        GSUBNC KYATTC
+        ST=C
+        ?ST=1 3
+        GONC KYPRUN
+        C=B W                   ; the number in hexadecimal: tens x 10 + units
+        A=C W
+        ASR X
+        PT= 1
+        C=0 PT
+        ACEX W
+        C=C+C X
+        A=A+C X
+        C=C+C X
+        C=C+C X
+        A=A+C X
+        C=0 W
+        DADD=C
+        C=REGN 13               ; c[2..0] = R00, c[5..3] = the top + 1
+        A=A+C X
+        RCR 3
+        ?A<C X
+        GOLNC ERRNONEX
+        B=A W
+; KYPRUN — the prompt is complete: RUNJMP + 2 x code, with B as above. Depth 0.
+KYPRUN: SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 15
+        PT= 7
+        C=0 WPT                 ; no prompt any more
+        REGN=C 15
+        C=M
+        C=0 M
+        C=0 S
+        RCR 11
+        C=C+C M
+        PT= 6
+        LC RUNJMPH
+        LC RUNJMPM
+        GOTOC

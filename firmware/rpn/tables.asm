@@ -35,7 +35,7 @@ KTAB:
         .org 0FF0
 COLTAB: .word 000, 000, 000, 009, 000, 000, 000, 012, 01B, 000, 000, 000, 024, 000, 000, 000
 
-; ----- codes: 0=00, 1=01, 2=02, 3=03, 4=04, 5=05, 6=06, 7=07, 8=08, 9=09, .=0A, EEX=0B, CHS=0C, <-=0D, SHIFT=0E, ALPHA=0F, USER=10, PRGM=11, ENTER^=12, +=13, -=14, *=15, /=16, 1/X=17, SQRT=18, LOG=19, LN=1A, X<>Y=1B, RDN=1C, SIN=1D, COS=1E, TAN=1F, XEQ=20, STO=21, RCL=22, SST=23, R/S=24, Σ-=25, Y^X=26, X^2=27, 10^X=28, E^X=29, CLΣ=2A, %=2B, ASIN=2C, ACOS=2D, ATAN=2E, ASN=2F, LBL=30, GTO=31, BST=32, CATALOG=33, ISG=34, RTN=35, CLX=36, X=Y?=37, SF=38, CF=39, FS?=3A, X<=Y?=3B, BEEP=3C, P-R=3D, R-P=3E, X>Y?=3F, FIX=40, SCI=41, ENG=42, X=0?=43, PI=44, LASTX=45, VIEW=46, Σ+=47
+; ----- codes: 0=00, 1=01, 2=02, 3=03, 4=04, 5=05, 6=06, 7=07, 8=08, 9=09, .=0A, EEX=0B, CHS=0C, <-=0D, SHIFT=0E, ALPHA=0F, USER=10, PRGM=11, ENTER^=12, +=13, -=14, *=15, /=16, 1/X=17, SQRT=18, LOG=19, LN=1A, X<>Y=1B, RDN=1C, SIN=1D, COS=1E, TAN=1F, XEQ=20, STO=21, RCL=22, SST=23, R/S=24, Σ-=25, Y^X=26, X^2=27, 10^X=28, E^X=29, CLΣ=2A, %=2B, ASIN=2C, ACOS=2D, ATAN=2E, ASN=2F, LBL=30, GTO=31, BST=32, CATALOG=33, ISG=34, RTN=35, CLX=36, X=Y?=37, SF=38, CF=39, FS?=3A, X<=Y?=3B, BEEP=3C, P-R=3D, R-P=3E, X>Y?=3F, FIX=40, SCI=41, ENG=42, X=0?=43, PI=44, LASTX=45, VIEW=46, Σ+=47, ST+=48, ST-=49, ST*=4A, ST/=4B
 
 ; ----- FNJMP: one long jump per function code -----
         .org 2000
@@ -73,8 +73,8 @@ FNJMP:
         GOLNC ERRNONEX ; 1E COS
         GOLNC ERRNONEX ; 1F TAN
         GOLNC ERRNONEX ; 20 XEQ
-        GOLNC ERRNONEX ; 21 STO
-        GOLNC ERRNONEX ; 22 RCL
+        GOLNC KPROMPT  ; 21 STO
+        GOLNC KPROMPT  ; 22 RCL
         GOLNC ERRNONEX ; 23 SST
         GOLNC ERRNONEX ; 24 R/S
         GOLNC ERRNONEX ; 25 Σ-
@@ -96,22 +96,106 @@ FNJMP:
         GOLNC ERRNONEX ; 35 RTN
         GOLNC KCLX     ; 36 CLX
         GOLNC ERRNONEX ; 37 X=Y?
-        GOLNC ERRNONEX ; 38 SF
-        GOLNC ERRNONEX ; 39 CF
-        GOLNC ERRNONEX ; 3A FS?
+        GOLNC KPROMPT  ; 38 SF
+        GOLNC KPROMPT  ; 39 CF
+        GOLNC KPROMPT  ; 3A FS?
         GOLNC ERRNONEX ; 3B X<=Y?
         GOLNC ERRNONEX ; 3C BEEP
         GOLNC ERRNONEX ; 3D P-R
         GOLNC ERRNONEX ; 3E R-P
         GOLNC ERRNONEX ; 3F X>Y?
-        GOLNC ERRNONEX ; 40 FIX
-        GOLNC ERRNONEX ; 41 SCI
-        GOLNC ERRNONEX ; 42 ENG
+        GOLNC KPROMPT  ; 40 FIX
+        GOLNC KPROMPT  ; 41 SCI
+        GOLNC KPROMPT  ; 42 ENG
         GOLNC ERRNONEX ; 43 X=0?
         GOLNC KPI      ; 44 PI
         GOLNC KLASTX   ; 45 LASTX
-        GOLNC ERRNONEX ; 46 VIEW
+        GOLNC KPROMPT  ; 46 VIEW
         GOLNC ERRNONEX ; 47 Σ+
+        GOLNC KPROMPT  ; 48 ST+
+        GOLNC KPROMPT  ; 49 ST-
+        GOLNC KPROMPT  ; 4A ST*
+        GOLNC KPROMPT  ; 4B ST/
+
+; ----- RUNJMP: the second entry of a function that prompts -----
+        .org 2200
+RUNJMP:
+        GOLNC ERRNONEX ; 00 0
+        GOLNC ERRNONEX ; 01 1
+        GOLNC ERRNONEX ; 02 2
+        GOLNC ERRNONEX ; 03 3
+        GOLNC ERRNONEX ; 04 4
+        GOLNC ERRNONEX ; 05 5
+        GOLNC ERRNONEX ; 06 6
+        GOLNC ERRNONEX ; 07 7
+        GOLNC ERRNONEX ; 08 8
+        GOLNC ERRNONEX ; 09 9
+        GOLNC ERRNONEX ; 0A .
+        GOLNC ERRNONEX ; 0B EEX
+        GOLNC ERRNONEX ; 0C CHS
+        GOLNC ERRNONEX ; 0D <-
+        GOLNC ERRNONEX ; 0E SHIFT
+        GOLNC ERRNONEX ; 0F ALPHA
+        GOLNC ERRNONEX ; 10 USER
+        GOLNC ERRNONEX ; 11 PRGM
+        GOLNC ERRNONEX ; 12 ENTER^
+        GOLNC ERRNONEX ; 13 +
+        GOLNC ERRNONEX ; 14 -
+        GOLNC ERRNONEX ; 15 *
+        GOLNC ERRNONEX ; 16 /
+        GOLNC ERRNONEX ; 17 1/X
+        GOLNC ERRNONEX ; 18 SQRT
+        GOLNC ERRNONEX ; 19 LOG
+        GOLNC ERRNONEX ; 1A LN
+        GOLNC ERRNONEX ; 1B X<>Y
+        GOLNC ERRNONEX ; 1C RDN
+        GOLNC ERRNONEX ; 1D SIN
+        GOLNC ERRNONEX ; 1E COS
+        GOLNC ERRNONEX ; 1F TAN
+        GOLNC ERRNONEX ; 20 XEQ
+        GOLNC KRSTO    ; 21 STO
+        GOLNC KRRCL    ; 22 RCL
+        GOLNC ERRNONEX ; 23 SST
+        GOLNC ERRNONEX ; 24 R/S
+        GOLNC ERRNONEX ; 25 Σ-
+        GOLNC ERRNONEX ; 26 Y^X
+        GOLNC ERRNONEX ; 27 X^2
+        GOLNC ERRNONEX ; 28 10^X
+        GOLNC ERRNONEX ; 29 E^X
+        GOLNC ERRNONEX ; 2A CLΣ
+        GOLNC ERRNONEX ; 2B %
+        GOLNC ERRNONEX ; 2C ASIN
+        GOLNC ERRNONEX ; 2D ACOS
+        GOLNC ERRNONEX ; 2E ATAN
+        GOLNC ERRNONEX ; 2F ASN
+        GOLNC ERRNONEX ; 30 LBL
+        GOLNC ERRNONEX ; 31 GTO
+        GOLNC ERRNONEX ; 32 BST
+        GOLNC ERRNONEX ; 33 CATALOG
+        GOLNC ERRNONEX ; 34 ISG
+        GOLNC ERRNONEX ; 35 RTN
+        GOLNC ERRNONEX ; 36 CLX
+        GOLNC ERRNONEX ; 37 X=Y?
+        GOLNC KRSF     ; 38 SF
+        GOLNC KRCF     ; 39 CF
+        GOLNC KRFS     ; 3A FS?
+        GOLNC ERRNONEX ; 3B X<=Y?
+        GOLNC ERRNONEX ; 3C BEEP
+        GOLNC ERRNONEX ; 3D P-R
+        GOLNC ERRNONEX ; 3E R-P
+        GOLNC ERRNONEX ; 3F X>Y?
+        GOLNC KRFIX    ; 40 FIX
+        GOLNC KRSCI    ; 41 SCI
+        GOLNC KRENG    ; 42 ENG
+        GOLNC ERRNONEX ; 43 X=0?
+        GOLNC ERRNONEX ; 44 PI
+        GOLNC ERRNONEX ; 45 LASTX
+        GOLNC KRVIEW   ; 46 VIEW
+        GOLNC ERRNONEX ; 47 Σ+
+        GOLNC KRSTA    ; 48 ST+
+        GOLNC KRSTS    ; 49 ST-
+        GOLNC KRSTM    ; 4A ST*
+        GOLNC KRSTD    ; 4B ST/
 
 ; ----- FNTAB: attributes and names -----
         .org 2800
@@ -182,9 +266,9 @@ FNTAB:
         .lcd "TAN    "
         .word 000                ; 20
         .lcd "XEQ    "
-        .word 000                ; 21
+        .word 01A                ; 21
         .lcd "STO    "
-        .word 000                ; 22
+        .word 00A                ; 22
         .lcd "RCL    "
         .word 000                ; 23
         .lcd "SST    "
@@ -228,11 +312,11 @@ FNTAB:
         .lcd "CLX    "
         .word 000                ; 37
         .lcd "X=Y?   "
-        .word 000                ; 38
+        .word 002                ; 38
         .lcd "SF     "
-        .word 000                ; 39
+        .word 002                ; 39
         .lcd "CF     "
-        .word 000                ; 3A
+        .word 002                ; 3A
         .lcd "FS?    "
         .word 000                ; 3B
         .lcd "X<=Y?  "
@@ -244,11 +328,11 @@ FNTAB:
         .lcd "R-P    "
         .word 000                ; 3F
         .lcd "X>Y?   "
-        .word 000                ; 40
+        .word 004                ; 40
         .lcd "FIX    "
-        .word 000                ; 41
+        .word 004                ; 41
         .lcd "SCI    "
-        .word 000                ; 42
+        .word 004                ; 42
         .lcd "ENG    "
         .word 000                ; 43
         .lcd "X=0?   "
@@ -256,7 +340,15 @@ FNTAB:
         .lcd "PI     "
         .word 000                ; 45
         .lcd "LASTX  "
-        .word 000                ; 46
+        .word 00A                ; 46
         .lcd "VIEW   "
         .word 000                ; 47
         .lcd "Σ+     "
+        .word 00A                ; 48
+        .lcd "ST+    "
+        .word 00A                ; 49
+        .lcd "ST-    "
+        .word 00A                ; 4A
+        .lcd "ST*    "
+        .word 00A                ; 4B
+        .lcd "ST/    "
