@@ -595,6 +595,15 @@ TGROT:  C=0 W
         DADD=C
         C=0 W
         REGN=C TGRY
+        A=0 W
+        GSUBNC TGSHA            ; the entry that shifts by 0
+        REGN=C TGRSX            ; x * 10^-l goes into y * 10^j
+        C=REGN TGRJ
+        A=C W
+        C=0 W
+        GSUBNC TGNSH
+        REGN=C TGRSY            ; y * 10^j * 10^-(2j + l) goes into x
+        C=0 W
         PT= 12
         LC 1
         A=C W
@@ -606,16 +615,6 @@ TGRL:   SETDEC                  ; level l: k = j + l
         A=A+C X
         GSUBNC TGATK
         REGN=C TGRT             ; atan(10^-k) * 10^k
-        C=REGN TGRLV
-        RCR 11
-        A=C W
-        GSUBNC TGSHA
-        REGN=C TGRSX            ; x * 10^-l goes into y * 10^j
-        C=REGN TGRJ
-        A=C W
-        C=REGN TGRLV
-        GSUBNC TGNSH
-        REGN=C TGRSY            ; y * 10^j * 10^-(2j + l) goes into x
         SETDEC
 TGRI:   C=REGN TGRA
         A=C W
@@ -647,6 +646,17 @@ TGRN:   C=REGN TGRLV            ; the next level, four in all
         C=REGN TGRA
         RCR 13                  ; the rest times 10 (it is below 1)
         REGN=C TGRA
+        SETHEX                  ; both shifts one digit more: the next entries
+        C=0 W
+        LDI 004
+        RCR 11
+        A=C W
+        C=REGN TGRSX
+        C=A+C M
+        REGN=C TGRSX
+        C=REGN TGRSY
+        C=A+C M
+        REGN=C TGRSY
         GOLNC TGRL
 TGRES:  C=B W                   ; the rest rho * 10^-3 (< 10^-3): turn by tan = rho
         REGN=C TGRW             ; (tan rho - rho < 4E-12 of y)
@@ -865,6 +875,18 @@ TGSH3:  PT= 2
         RCR 13
         RTN
         C=0 W                   ; n = 14
+        RTN
+        NOP
+        NOP
+        C=0 W                   ; n = 15 (14 and more clear C: TGROT steps past 14)
+        RTN
+        NOP
+        NOP
+        C=0 W                   ; n = 16
+        RTN
+        NOP
+        NOP
+        C=0 W                   ; n = 17
         RTN
 TGSHB:  ACEX W
         SETHEX
