@@ -7,11 +7,13 @@ Run: arith_test.py --nutasm NUTASM --runner VALDOR-RUN --source REPO [--cases N]
 Exit status 0 when every case holds; otherwise one line per failing case, and 1.
 """
 
+import math
 import os
 import random
 import re
 import sys
 from decimal import Decimal, localcontext, ROUND_DOWN
+from fractions import Fraction
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness as H  # noqa: E402
@@ -137,7 +139,62 @@ def unary_cases(rng, n):
             + [(Decimal(0), rand_num(rng)) for _ in range(n)])
 
 
+def ref_mod(y, x, flags):
+    if x == 0:
+        return H.OK, y
+    q = Fraction(y) - Fraction(x) * math.floor(Fraction(y) / Fraction(x))
+    return finish(exact(lambda a, b: a / b, Decimal(q.numerator), Decimal(q.denominator)), flags)
+
+
+def ref_fact(y, x, flags):
+    if x < 0 or x != x.to_integral_value():
+        return H.DATA_ERROR, None
+    if x > 69:
+        return H.OUT_OF_RANGE, None
+    return finish(Decimal(math.factorial(int(x))), flags)
+
+
+PARTS = [
+    ("FINT", lambda y, x, f: finish(x.to_integral_value(ROUND_DOWN), f)),
+    ("FFRC", lambda y, x, f: finish(x - x.to_integral_value(ROUND_DOWN), f)),
+    ("FABS", lambda y, x, f: finish(abs(x), f)),
+    ("FSIGN", lambda y, x, f: finish(Decimal((x > 0) - (x < 0)), f)),
+    ("FFACT", ref_fact),
+]
+
+
+def parts_cases(rng, n):
+    """Numbers around the point: exponents -3..12 mostly, the whole range sometimes."""
+    cases = unary_cases(rng, n // 4)
+    cases += [(Decimal(0), Decimal(v)) for v in ("0.5", "-0.5", "1.5", "-2.5", "123456789.9",
+                                                  "-123456789.9", "1234567891", "9.000000001",
+                                                  "99999999.99", "0.9999999999")]
+    cases += [(Decimal(0), rand_num(rng, -3, 12)) for _ in range(n)]
+    return cases
+
+
+def fact_cases(rng, n):
+    xs = list(range(0, 72)) + [100, 1000, "1E10", "1E99", "-1", "-5", "2.5", "0.5", "69.5",
+                               "69.00000001", "1E-99", "-0.5", "150.5"]
+    return [(Decimal(0), Decimal(x)) for x in xs]
+
+
+def mod_cases(rng, n):
+    cases = edge_pairs() + [(Decimal(y), Decimal(x)) for y, x in (
+        ("7", "3"), ("-7", "3"), ("7", "-3"), ("-7", "-3"), ("6", "3"), ("-6", "3"),
+        ("1E99", "3"), ("-1E99", "3"), ("1E99", "-7E-99"), ("1E-99", "-1E99"), ("5", "0"),
+        ("-5.5", "0"), ("0", "5"), ("9.999999999E99", "1.000000001E-99"), ("2.5", "0.5"),
+        ("1", "0.3"), ("-1", "0.3"), ("1E20", "0.7"))]
+    for _ in range(n):
+        x = rand_num(rng)
+        r = rng.random()
+        y = rand_num(rng, x.adjusted() - 2, min(99, x.adjusted() + 15)) if r < 0.7 else rand_num(rng)
+        cases.append((y, x))
+    return cases
+
+
 BINARY = [
+    ("FMOD", ref_mod),
     ("FPCT", lambda y, x, f: finish(exact(lambda a, b: a * b / 100, y, x), f)),
     # routine, reference (y, x, flags) -> (outcome, value)
     ("FADD", lambda y, x, f: finish(exact(lambda a, b: a + b, y, x), f)),
@@ -395,7 +452,7 @@ def main():
     worst = {}
 
     for routine, ref in BINARY:
-        cases = binary_cases(rng, n)
+        cases = mod_cases(rng, n) if routine == "FMOD" else binary_cases(rng, n)
         run_cases(m, fails, routine, ref, cases)
         # range handling with flag 24: results beyond the largest number
         big = [(Decimal("9.999999999E99"), Decimal("9.999999999E99")),
@@ -407,6 +464,11 @@ def main():
 
     for routine, ref in UNARY:
         cases = unary_cases(rng, n)
+        run_cases(m, fails, routine, ref, cases)
+        worst[routine] = max(counts(m, routine, cases))
+
+    for routine, ref in PARTS:
+        cases = fact_cases(rng, n) if routine == "FFACT" else parts_cases(rng, n)
         run_cases(m, fails, routine, ref, cases)
         worst[routine] = max(counts(m, routine, cases))
 
