@@ -29,6 +29,9 @@ PROGS   .equ 0D0                ; the first register kept for programs
 NOLCD   .equ 3F0                ; a data address without RAM: the display answers there
 LCD     .equ 0FD                ; the display driver's peripheral address
 SIGNAT  .equ 2C1                ; c[13..11]: this memory is ours
+SIGNAT2 .equ 2                  ; (its digits, for LC)
+SIGNAT1 .equ 12
+SIGNAT0 .equ 1
 
 ; ---- Display characters (the word that one position takes) ---------------------------------
 CBLANK  .equ 020

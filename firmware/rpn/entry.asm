@@ -31,13 +31,11 @@ ENSTART: SETHEX
         RCR 12
         REGN=C 14
         C=REGN 15
-        PT= 6
-        ?C<>0 PT                ; the lift is off: the number replaces X
+        ?C<>0 S                 ; the lift is off: the number replaces X
         GOC ENST1
         GSUBNC LIFT
 ENST1:  C=REGN 15
-        PT= 6
-        C=0 PT
+        C=0 S
         REGN=C 15
         LDI WORK
         DADD=C

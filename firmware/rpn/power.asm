@@ -93,9 +93,9 @@ PWCL3:  C=B W
         LC 0
         LC 11                   ; c[8..6] = 00B: ΣREG is R11
         PT= 13
-        LC 5
-        LC 12
-        LC 1                    ; c[13..11] = the signature
+        LC SIGNAT2
+        LC SIGNAT1
+        LC SIGNAT0              ; c[13..11] = the signature
         M=C
         C=0 W
         DADD=C

@@ -76,22 +76,19 @@ KPI:    C=0 W
 
 ; ----- Modes --------------------------------------------------------------------------------
 
-; KSHIFT — the shift key: flag 47 toggles; the display stays.
+; KSHIFT — the shift key: flag 47 for the next key; the display stays. Pressed while set
+; (the shifted table's entry, KSHOFF) it only clears: KEYDN has already cleared the flag.
 KSHIFT: SETHEX
         C=0 W
         DADD=C
         C=REGN 14
         RCR 2
         ST=C
-        ?ST=1 0
-        GOC KSH1
         ST=1 0
-        GONC KSH2
-KSH1:   ST=0 0
-KSH2:   C=ST
+        C=ST
         RCR 12
         REGN=C 14
-        GSUBNC DSANN
+KSHOFF: GSUBNC DSANN
         GOLNC SLEEP
 
 ; KUSER — USER: flag 27 toggles (no key is assigned yet, so the keys stay as they are).

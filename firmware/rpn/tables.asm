@@ -15,7 +15,7 @@ KTAB:
         .word 019, 01E, 022, 00B, 009, 006, 003, 024, 3FF    ; LOG COS RCL EEX 9 6 3 R/S -
         .word 01A, 01F, 023, 00D, 00F, 011, 010, 3FF, 3FF    ; LN TAN SST <- ALPHA PRGM USER - -
         .org 0F40
-        .word 025, 02A, 00E, 033, 037, 03B, 03F, 043, 3FF    ; Σ- CLΣ SHIFT CATALOG X=Y? X<=Y? X>Y? X=0? -
+        .word 025, 02A, 04C, 033, 037, 03B, 03F, 043, 3FF    ; Σ- CLΣ SHIFT  CATALOG X=Y? X<=Y? X>Y? X=0? -
         .word 026, 02B, 02F, 3FF, 038, 03C, 040, 044, 3FF    ; Y^X % ASN - SF BEEP FIX PI -
         .word 027, 02C, 030, 034, 039, 03D, 041, 045, 3FF    ; X^2 ASIN LBL ISG CF P-R SCI LASTX -
         .word 028, 02D, 031, 035, 03A, 03E, 042, 046, 3FF    ; 10^X ACOS GTO RTN FS? R-P ENG VIEW -
@@ -27,7 +27,7 @@ KTAB:
         .word 019, 01E, 022, 00B, 009, 006, 003, 024, 3FF
         .word 01A, 01F, 023, 00D, 00F, 011, 010, 3FF, 3FF
         .org 0FC0
-        .word 025, 02A, 00E, 033, 037, 03B, 03F, 043, 3FF
+        .word 025, 02A, 04C, 033, 037, 03B, 03F, 043, 3FF
         .word 026, 02B, 02F, 3FF, 038, 03C, 040, 044, 3FF
         .word 027, 02C, 030, 034, 039, 03D, 041, 045, 3FF
         .word 028, 02D, 031, 035, 03A, 03E, 042, 046, 3FF
@@ -35,7 +35,7 @@ KTAB:
         .org 0FF0
 COLTAB: .word 000, 000, 000, 009, 000, 000, 000, 012, 01B, 000, 000, 000, 024, 000, 000, 000
 
-; ----- codes: 0=00, 1=01, 2=02, 3=03, 4=04, 5=05, 6=06, 7=07, 8=08, 9=09, .=0A, EEX=0B, CHS=0C, <-=0D, SHIFT=0E, ALPHA=0F, USER=10, PRGM=11, ENTER^=12, +=13, -=14, *=15, /=16, 1/X=17, SQRT=18, LOG=19, LN=1A, X<>Y=1B, RDN=1C, SIN=1D, COS=1E, TAN=1F, XEQ=20, STO=21, RCL=22, SST=23, R/S=24, Σ-=25, Y^X=26, X^2=27, 10^X=28, E^X=29, CLΣ=2A, %=2B, ASIN=2C, ACOS=2D, ATAN=2E, ASN=2F, LBL=30, GTO=31, BST=32, CATALOG=33, ISG=34, RTN=35, CLX=36, X=Y?=37, SF=38, CF=39, FS?=3A, X<=Y?=3B, BEEP=3C, P-R=3D, R-P=3E, X>Y?=3F, FIX=40, SCI=41, ENG=42, X=0?=43, PI=44, LASTX=45, VIEW=46, Σ+=47, ST+=48, ST-=49, ST*=4A, ST/=4B
+; ----- codes: 0=00, 1=01, 2=02, 3=03, 4=04, 5=05, 6=06, 7=07, 8=08, 9=09, .=0A, EEX=0B, CHS=0C, <-=0D, SHIFT=0E, ALPHA=0F, USER=10, PRGM=11, ENTER^=12, +=13, -=14, *=15, /=16, 1/X=17, SQRT=18, LOG=19, LN=1A, X<>Y=1B, RDN=1C, SIN=1D, COS=1E, TAN=1F, XEQ=20, STO=21, RCL=22, SST=23, R/S=24, Σ-=25, Y^X=26, X^2=27, 10^X=28, E^X=29, CLΣ=2A, %=2B, ASIN=2C, ACOS=2D, ATAN=2E, ASN=2F, LBL=30, GTO=31, BST=32, CATALOG=33, ISG=34, RTN=35, CLX=36, X=Y?=37, SF=38, CF=39, FS?=3A, X<=Y?=3B, BEEP=3C, P-R=3D, R-P=3E, X>Y?=3F, FIX=40, SCI=41, ENG=42, X=0?=43, PI=44, LASTX=45, VIEW=46, Σ+=47, ST+=48, ST-=49, ST*=4A, ST/=4B, SHIFT =4C
 
 ; ----- FNJMP: one long jump per function code -----
         .org 2000
@@ -116,6 +116,7 @@ FNJMP:
         GOLNC KPROMPT  ; 49 ST-
         GOLNC KPROMPT  ; 4A ST*
         GOLNC KPROMPT  ; 4B ST/
+        GOLNC KSHOFF   ; 4C SHIFT 
 
 ; ----- RUNJMP: the second entry of a function that prompts -----
         .org 2200
@@ -196,6 +197,7 @@ RUNJMP:
         GOLNC KRSTS    ; 49 ST-
         GOLNC KRSTM    ; 4A ST*
         GOLNC KRSTD    ; 4B ST/
+        GOLNC ERRNONEX ; 4C SHIFT 
 
 ; ----- FNTAB: attributes and names -----
         .org 2800
@@ -352,3 +354,5 @@ FNTAB:
         .lcd "ST*    "
         .word 00A                ; 4B
         .lcd "ST/    "
+        .word 001                ; 4C
+        .lcd "SHIFT  "

@@ -101,7 +101,7 @@ TRLP5:  GSUBNC TRNRM
         ?ST=1 5
         GOLNC WPACK
         C=C-1 S                 ; negative
-        GOLNC WPACK
+        GOLC WPACK              ; (0 - 1 borrows: always taken)
 ; |x| >= 0.1: ln of 1 + x (1 + x cut to 13 digits, which ln hardly feels there).
 TRLP2:  GSUBNC TRONE            ; A, B = 1
         GSUBNC TRXW             ; C, M = x
@@ -244,7 +244,8 @@ TRPW6:  A=C W
         ?ST=1 5
         GONC TRPW7
         C=-C-1 S                ; x < 0: the other sign
-TRPW7:  GSUBNC TRALW
+TRPW7:  SETDEC                  ; (also clears the borrow of the sign change)
+        GSUBNC TRALW
         ACEX W
         C=REGN TRSG             ; DADD: TRALW leaves it at WORK
         C=C!A                   ; the sign in digit 13
@@ -486,8 +487,7 @@ TRAL6:  N=C
         REGN=C TRE              ; n
         B=A W                   ; f
         GSUBNC TRKL10
-        GSUBNC TRMUL            ; A = f ln 10 / 10
-        ASL W                   ; r = f ln 10 < 2.31
+        GSUBNC TRMUL            ; A = r = f ln 10 < 2.31
         GSUBNC TRKLN2
         BCEX W                  ; B = ln 2
         C=0 W
@@ -660,8 +660,7 @@ TRMK0:  C=0 W
 TRWMUL: ?C<>0 W
         GONC TRWMZ
         BCEX W                  ; B = mantissa, C = exponent
-        C=C+1 X
-        C=C+1 X                 ; the product of the mantissas comes as L13 / 100
+        C=C+1 X                 ; the product of the mantissas comes as L13 / 10
         C=B S                   ; the sign
         N=C
         B=0 S
@@ -680,8 +679,11 @@ TRWMZ:  C=0 W
         B=0 W
         RTN
 
-; TRMUL: A = B * C / 10^14 (both as integers of fourteen digits), cut. B[13] must be 0.
-; For L13 values b (in B) and c: A = b c / 10 in L13. Changes A, C, P. Depth 1.
+; TRMUL: A = B * C / 10^13 (both as integers of fourteen digits), cut. B[13] must be 0
+; (then nothing overflows). For L13 values b (in B) and c: A = b c in L13; for a wide
+; mantissa b: A = b c / 10. Changes A, C, P. Depth 1.
+; Each digit of C from the lowest adds B that many times; the sum goes one digit right
+; between digits.
 TRMUL:  SETDEC
         A=0 W
         PT= 0
@@ -689,9 +691,9 @@ TRMU1:  C=C-1 PT
         GOC TRMU2
         A=A+B W
         GONC TRMU1
-TRMU2:  ASR W
-        ?PT= 13
+TRMU2:  ?PT= 13
         RTNC
+        ASR W
         INCPT
         GONC TRMU1
 

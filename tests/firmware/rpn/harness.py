@@ -255,3 +255,88 @@ def ulps(got, exact):
         return Decimal(0) if got == 0 else Decimal("Infinity")
     unit = Decimal(1).scaleb(exact.adjusted() - 9)
     return abs(Decimal(got) - exact) / unit
+
+
+# ----- Keys ------------------------------------------------------------------------------------
+
+# Faceplate key numbers by legend, unshifted and shifted ("SHIFT" is pressed first for the
+# second kind), as valdor-run takes them (#N).
+KEYS = {
+    "ON": 1, "USER": 2, "PRGM": 3, "ALPHA": 4,
+    "Σ+": 11, "1/X": 12, "SQRT": 13, "LOG": 14, "LN": 15,
+    "X<>Y": 21, "RDN": 22, "SIN": 23, "COS": 24, "TAN": 25,
+    "SHIFT": 31, "XEQ": 32, "STO": 33, "RCL": 34, "SST": 35,
+    "ENTER": 41, "CHS": 43, "EEX": 44, "BKSP": 45,
+    "-": 51, "7": 52, "8": 53, "9": 54,
+    "+": 61, "4": 62, "5": 63, "6": 64,
+    "*": 71, "1": 72, "2": 73, "3": 74,
+    "/": 81, "0": 82, ".": 83, "R/S": 84,
+}
+SHIFTED = {
+    "Σ-": 11, "Y^X": 12, "X^2": 13, "10^X": 14, "E^X": 15,
+    "CLΣ": 21, "%": 22, "ASIN": 23, "ACOS": 24, "ATAN": 25,
+    "CATALOG": 41, "ISG": 43, "RTN": 44, "CLX": 45,
+    "X=Y?": 51, "SF": 52, "CF": 53, "FS?": 54,
+    "X<=Y?": 61, "BEEP": 62, "P-R": 63, "R-P": 64,
+    "X>Y?": 71, "FIX": 72, "SCI": 73, "ENG": 74,
+    "X=0?": 81, "PI": 82, "LASTX": 83, "VIEW": 84,
+}
+# In a prompt after ".", the keys that carry these letters in ALPHA name stack registers.
+LETTER = {"X": 64, "Y": 71, "Z": 72, "T": 54, "L": 33}
+
+
+def key_numbers(text):
+    """'2 ENTER 3 +' or 'SHIFT FIX 4' (or just 'FIX 4') as valdor-run's #N list."""
+    out = []
+    for word in text.split():
+        if word in SHIFTED:
+            out += ["#%d" % KEYS["SHIFT"], "#%d" % SHIFTED[word]]
+        elif word in KEYS:
+            out.append("#%d" % KEYS[word])
+        elif word.startswith(".") and word[1:] in LETTER:
+            out += ["#%d" % KEYS["."], "#%d" % LETTER[word[1:]]]
+        else:
+            raise ValueError("no key '%s'" % word)
+    return " ".join(out)
+
+
+class Calculator:
+    """The RPN firmware as the user meets it: keys in, display and registers out."""
+
+    def __init__(self, args):
+        self.m = Machine(args)
+        src = os.path.join(args.source, "firmware", "rpn", "main.asm")
+        r = subprocess.run([args.nutasm, "-o", os.path.join(self.m.home, "test.rom"), src],
+                           capture_output=True, text=True)
+        if r.returncode != 0:
+            raise RuntimeError("nutasm failed:\n" + r.stdout + r.stderr)
+        self.ram = os.path.join(self.m.home, "VALDOR.RAM")
+
+    def press(self, keys, fresh=True, hold=None, registers=None):
+        """Presses the keys (after MEMORY LOST when fresh); returns (display line,
+        annunciator line, RAM)."""
+        if fresh and os.path.exists(self.ram):
+            os.remove(self.ram)
+        if registers:
+            if fresh:  # a cold start first, so that the memory is the firmware's own
+                self.press("", fresh=True)
+            ram = read_ram(self.ram)
+            ram.update(registers)
+            write_ram(self.ram, ram)
+        cmd = [self.m.runner, "--home", self.m.home, "--display"]
+        if hold is not None:
+            cmd += ["--hold", str(hold)]
+        if keys:
+            cmd += ["--keys", key_numbers(keys)]
+        r = subprocess.run(cmd, capture_output=True, text=True, timeout=120)
+        if r.returncode != 0:
+            raise RuntimeError("valdor-run failed (%d):\n%s%s" % (r.returncode, r.stdout, r.stderr))
+        lines = r.stdout.split("\n")
+        return lines[0], lines[1], read_ram(self.ram)
+
+
+def report(failures, total, what):
+    for f in failures:
+        print("FAIL", f)
+    print("%s: %d of %d cases hold" % (what, total - len(failures), total))
+    return 1 if failures else 0

@@ -1,0 +1,127 @@
+"""The RPN firmware through its keys: what the display shows and what the stack holds.
+
+Each case presses keys after MEMORY LOST (FIX 4, the stack cleared) and compares the
+display line that valdor-run prints (every position followed by its punctuation mark).
+"""
+
+import sys
+from decimal import Decimal
+
+import harness as h
+
+# keys -> the display line afterwards (twelve positions, marks after their characters)
+DISPLAY = [
+    ("", "MEMORY LOST "),
+    ("2 ENTER 3 + 4 *", "20.0000      "),
+    ("2 SQRT FIX 9", "1.414213562  "),
+    ("1 ENTER 0 /", "DATA ERROR  "),
+    ("1 EEX 5 0 ENTER *", "OUT OF RANGE"),
+    # typing
+    ("1 2", "12_         "),
+    ("1 2 3 4 5 6 7", "1,234,567_    "),
+    ("1 2 3 4 5 6 7 8 9 0 1", "1,234,567,890_ "),  # ten digits at most
+    (".", "0._          "),
+    (". 5 CHS", "-0.5_        "),
+    ("1 . 5 BKSP BKSP", "1_          "),
+    ("1 EEX", "1         __"),
+    ("EEX 5", "1         5_"),
+    ("1 . 5 EEX 2 3 CHS", "1.5       -23"),
+    ("1 EEX 2 3 4", "1         34"),
+    ("1 EEX 2 BKSP BKSP", "1_          "),
+    ("1 2 BKSP BKSP", "0.0000       "),
+    # FIX
+    ("1 2 3 4 . 5 6 ENTER", "1,234.5600    "),
+    ("9 . 9 9 9 9 9 ENTER", "10.0000      "),
+    ("1 2 3 4 5 6 7 8 9 0 ENTER", "1,234,567,890.  "),
+    ("1 EEX 1 0 ENTER", "1.0000     10"),
+    ("1 2 . 3 4 EEX 6 CHS ENTER", "1.2340    -05"),
+    ("1 2 . 3 4 EEX 5 CHS ENTER", "0.0001       "),
+    (". 0 0 0 0 5 ENTER", "0.0001       "),
+    (". 0 0 0 0 4 ENTER", "4.0000    -05"),
+    ("0 FIX 0", "0.           "),
+    ("1 2 3 4 . 5 CF 2 9", "1234.5000    "),
+    ("1 2 3 4 . 5 CF 2 8", "1.234,5000    "),
+    # SCI and ENG
+    ("1 2 3 4 . 5 6 7 SCI 3", "1.235      03"),
+    ("1 2 3 4 5 . 6 7 ENG 3", "12.35      03"),
+    ("1 2 3 4 5 . 6 7 CHS ENG 1", "-12.       03"),
+    (". 0 0 1 2 3 4 ENG 2", "1.23      -03"),
+    (". 0 1 2 3 4 ENG 2", "12.3      -03"),
+    ("1 2 3 4 . 5 6 7 CHS SCI 9", "-1.2345670 03"),
+    ("9 . 9 9 9 9 9 9 EEX 9 9 SCI 2", "9.99       99"),
+    ("0 SCI 2", "0.00       00"),
+    # stack
+    ("1 ENTER 2 ENTER 3 RDN", "2.0000       "),
+    ("1 ENTER 2 X<>Y", "1.0000       "),
+    ("2 ENTER 3 + LASTX", "3.0000       "),
+    ("PI", "3.1416       "),
+    ("5 CLX", "0.0000       "),
+    # registers and prompts
+    ("STO", "STO __      "),
+    ("STO 1", "STO 1_      "),
+    ("FIX", "FIX _       "),
+    ("5 STO 1 2 CLX RCL 1 2", "5.0000       "),
+    ("4 STO + 0 1 STO + 0 1 RCL 0 1", "8.0000       "),
+    ("9 STO .X RCL .X +", "18.0000      "),
+    ("STO 9 9", "0.0000       "),
+    ("SHIFT SHIFT 2", "2_          "),
+    # flags
+    ("SF 0 1 FS? 0 1", "YES         "),
+    ("FS? 0 2", "NO          "),
+    ("SF 3 0", "NONEXISTENT "),
+    ("SF 2 4 1 EEX 5 0 ENTER *", "9.9999     99"),
+    ("1 ENTER 0 / BKSP", "0.0000       "),
+    ("1 ENTER 0 / 3", "3_          "),
+]
+
+# keys -> (X, Y, LASTX) afterwards, as numbers
+STACK = [
+    ("2 ENTER 3 +", ("5", "0", "3")),
+    ("2 ENTER 3 ENTER +", ("6", "2", "3")),
+    ("7 ENTER 2 -", ("5", "0", "2")),
+    ("1 ENTER 3 /", ("0.3333333333", "0", "3")),
+    ("1 ENTER 0 /", ("0", "1", "0")),          # an error keeps the stack
+    ("5 ENTER 6", ("6", "5", "0")),            # ENTER: the next number replaces X
+    ("5 ENTER ENTER *", ("25", "5", "5")),
+    ("1 . 5 EEX 2 CHS", ("0.015", "0", "0")),  # X follows the keys while a number is typed
+    ("1 2 3 4 5 6 7 8 9 1 EEX 2", ("1.234567891E11", "0", "0")),
+    (". 0 0 0 0 0 0 0 0 0 1 EEX 9 9 CHS", ("0", "0", "0")),
+    ("2 0 0 % ", ("0", "0", "200")),
+    ("2 0 0 ENTER 1 5 %", ("30", "200", "15")),
+]
+
+
+def main():
+    args = h.parse_args(__doc__)
+    calc = h.Calculator(args)
+    failures, total = [], 0
+    for keys, want in DISPLAY:
+        total += 1
+        got, _, _ = calc.press(keys)
+        if got != want:
+            failures.append("%-32s shows %r, not %r" % (keys, got, want))
+    for keys, want in STACK:
+        total += 1
+        _, _, ram = calc.press(keys)
+        got = tuple(h.from_reg(ram[r]) for r in (3, 2, 4))
+        if got != tuple(Decimal(w) for w in want):
+            failures.append("%-32s leaves X Y L = %s, not %s" % (keys, got, want))
+
+    # Held past the wait, a key shows NULL and does nothing.
+    total += 1
+    got, _, ram = calc.press("2 ENTER 3", hold=0)
+    got, _, ram = calc.press("+", fresh=False, hold=6000)
+    if h.from_reg(ram[3]) != 3:
+        failures.append("+ held for 6000 instructions still ran: X = %s" % h.from_reg(ram[3]))
+
+    # The memory survives a restart; a cold start clears it.
+    total += 1
+    calc.press("4 2 STO 0 7")
+    shown, _, ram = calc.press("RCL 0 7 +", fresh=False)
+    if shown != "84.0000      ":
+        failures.append("after a restart 42 RCL 07 + shows %r" % shown)
+    return h.report(failures, total, "keys")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
