@@ -96,5 +96,6 @@
 
         .org 1000
         .include "arith.asm"
+        .include "trig.asm"
 
         .include "tables.asm"           ; at fixed places: 0F00, 2000, 2800

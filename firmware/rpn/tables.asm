@@ -69,9 +69,9 @@ FNJMP:
         GOLNC ERRNONEX ; 1A LN
         GOLNC KSWAP    ; 1B X<>Y
         GOLNC KRDN     ; 1C RDN
-        GOLNC ERRNONEX ; 1D SIN
-        GOLNC ERRNONEX ; 1E COS
-        GOLNC ERRNONEX ; 1F TAN
+        GOLNC KSIN     ; 1D SIN
+        GOLNC KCOS     ; 1E COS
+        GOLNC KTAN     ; 1F TAN
         GOLNC ERRNONEX ; 20 XEQ
         GOLNC KPROMPT  ; 21 STO
         GOLNC KPROMPT  ; 22 RCL
