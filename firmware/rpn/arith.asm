@@ -747,3 +747,260 @@ ARONE:  C=0 W
         PT= 12
         LC 1
         RTN
+
+; ---- Hours, minutes and seconds -------------------------------------------------------------
+
+; ARWINT: a positive wide number split at its point. In: C = mantissa, B = exponent.
+; Out: C = the digits before the point, A = those after it (both with the exponent in B;
+; not normalised). Changes A, C, P. Depth 1.
+ARWINT: SETDEC
+        ACEX W
+        C=B W
+        C=C+C XS                ; e < 0 (digit 2 of 5 or more) carries
+        GOC ARWI3
+        PT= 12
+ARWI1:  DECPT
+        C=C-1 X
+        GOC ARWI2               ; P = 11 - e: the last digit after the point
+        ?PT= 0
+        GONC ARWI1
+        ACEX W                  ; e > 11: no digit after the point
+        A=0 W
+        RTN
+ARWI2:  ACEX W
+        A=C W
+        C=0 WPT
+        A=A-C W
+        RTN
+ARWI3:  C=0 W                   ; e < 0: all after the point
+        RTN
+
+; ARSG5: C = -C when ST 5 is set and C is not 0. Depth 1.
+ARSG5:  ?ST=1 5
+        RTNNC
+        ?C<>0 W
+        RTNNC
+        C=-C-1 S
+        RTN
+
+; FHR: H.MMSSss to hours; FHMS: hours to H.MMSSss. In: C = x. Out: C, rounded to ten digits.
+; FHMSADD, FHMSSUB: y +- x in H.MMSSss (In: A = y, C = x): HMS(HR y +- HR x).
+; Changes A, B, C, M, N, P, Q, ST 0..2, 5, 6, DADD, RAM 0C0..0C3 and status register 10.
+; Depth 3.
+FHR:    GSUBNC ARHR
+        GOLNC WPACK
+FHMS:   SETDEC
+        ST=0 5
+        ?C<>0 S
+        GONC ARHM1
+        ST=1 5                  ; ST 5: x < 0
+        C=0 S
+ARHM1:  GSUBNC WUNP
+        GSUBNC ARHMS
+        GSUBNC ARSG5
+        GOLNC WPACK
+FHMSSUB: ST=1 6                 ; ST 6: subtract
+        GONC ARHA0
+FHMSADD: ST=0 6
+ARHA0:  N=C
+        ACEX W
+        M=C
+        LDI 0C0
+        DADD=C
+        C=M
+        DATA=C                  ; 0C0 = y
+        C=N
+        GSUBNC ARHR             ; x in hours
+        M=C
+        C=0 W
+        DADD=C
+        C=M
+        REGN=C 10               ; status register 10 = its mantissa
+        LDI 0C0
+        DADD=C
+        C=REGN 0
+        BCEX W                  ; B = y
+        DATA=C                  ; 0C0 = the exponent of x in hours
+        C=B W
+        GSUBNC ARHR             ; y in hours
+        ACEX W
+        LDI 0C0
+        DADD=C
+        C=REGN 0
+        M=C
+        C=0 W
+        DADD=C
+        C=REGN 10
+        ?ST=1 6
+        GOC ARHA1
+        GSUBNC WADD
+        GONC ARHA2
+ARHA1:  GSUBNC WSUB
+ARHA2:  ST=0 5
+        ?C<>0 S
+        GONC ARHA3
+        ST=1 5
+        C=0 S
+ARHA3:  GSUBNC ARHMS
+        GSUBNC ARSG5
+        GOLNC WPACK
+
+; ARHR: H.MMSSss to hours, in the wide form. In: C = x (register form). Out: C, B.
+; Changes A, B, C, M, N, P, Q, ST 0..2, 5, DADD, RAM 0C1..0C3. Depth 2.
+; hours = H + (60 g + 40 s) / 3600, with g = 100 (x - H) = MM.SSss and s = FRC g: the
+; numerator (minutes and seconds, in seconds) is exact, so only the quotient and the sum
+; are cut.
+ARHR:   SETDEC
+        ST=0 5
+        ?C<>0 S
+        GONC ARHR1
+        ST=1 5                  ; ST 5: x < 0
+        C=0 S
+ARHR1:  M=C
+        LDI 0C0
+        DADD=C
+        C=M
+        GSUBNC WUNP
+        GSUBNC ARWINT           ; C = the digits of H, A = those of the fraction
+        C=B X
+        REGN=C 1                ; 0C1 = H (register form)
+        C=B W
+        M=C
+        ST=0 0
+        GSUBNC ARNRM            ; C, B = x - H
+        ?C<>0 W
+        GOLNC ARHR9             ; no fraction: the hours are x
+        BCEX W
+        C=C+1 X
+        C=C+1 X
+        BCEX W                  ; g = 100 (x - H)
+        C=B X
+        REGN=C 2                ; 0C2 = g (register form)
+        C=0 X
+        GSUBNC ARWINT           ; A = the digits of s
+        C=B W
+        M=C
+        ST=0 0
+        GSUBNC ARNRM            ; C, B = s
+        ACEX W
+        C=0 W
+        LDI 001
+        M=C
+        C=0 W
+        PT= 12
+        LC 4
+        GSUBNC WMUL             ; 40 s
+        REGN=C 3
+        C=B W
+        N=C                     ; 0C3, N = 40 s
+        C=REGN 2
+        GSUBNC WUNP
+        ACEX W
+        C=0 W
+        LDI 001
+        M=C
+        C=0 W
+        PT= 12
+        LC 6
+        GSUBNC WMUL             ; 60 g
+        ACEX W
+        C=N
+        M=C
+        C=REGN 3
+        GSUBNC WADD             ; the seconds: 60 g + 40 s
+        ACEX W
+        C=0 W
+        LDI 003
+        M=C
+        C=0 W
+        PT= 12
+        LC 3
+        LC 6
+        GSUBNC WDIV             ; / 3600
+        ACEX W
+        C=REGN 1
+        M=C
+        C=0 X
+        GSUBNC WADD             ; + H
+        GOLNC ARSG5
+ARHR9:  C=REGN 1
+        GSUBNC WUNP
+        GOLNC ARSG5
+
+; ARHMS: hours to H.MMSSss in the wide form. In: C, B = h >= 0. Out: C, B.
+; Changes A, B, C, M, N, P, Q, ST 0..2, DADD, RAM 0C1..0C3. Depth 2.
+; HMS h = H + MM/100 + SS.ss/10^4 = h - (6400 f - 40 MM) / 10^4, with f = h - H and
+; MM = INT 60 f: for an h of ten digits every step is exact but the last, which rounds.
+ARHMS:  SETDEC
+        M=C
+        LDI 0C0
+        DADD=C
+        C=B W
+        REGN=C 2                ; 0C2 = the exponent of h
+        C=M
+        REGN=C 1                ; 0C1 = its mantissa
+        GSUBNC ARWINT
+        C=B W
+        M=C
+        ST=0 0
+        GSUBNC ARNRM            ; C, B = f
+        ?C<>0 W
+        GOLNC ARHMZ             ; no fraction: h
+        ACEX W
+        C=0 W
+        LDI 001
+        M=C
+        C=0 W
+        PT= 12
+        LC 6
+        GSUBNC WMUL             ; 60 f, the minutes
+        GSUBNC ARWINT
+        ACEX W                  ; A = MM (0 if e < 0)
+        C=0 W
+        LDI 001
+        M=C
+        C=0 W
+        PT= 12
+        LC 4
+        GSUBNC WMUL             ; 40 MM
+        REGN=C 3
+        C=B W
+        N=C                     ; 0C3, N = 40 MM
+        C=REGN 2
+        BCEX W
+        C=REGN 1
+        GSUBNC ARWINT
+        C=B W
+        M=C
+        ST=0 0
+        GSUBNC ARNRM            ; f again
+        ACEX W
+        C=0 W
+        LDI 003
+        M=C
+        C=0 W
+        PT= 12
+        LC 6
+        LC 4
+        GSUBNC WMUL             ; 6400 f
+        ACEX W
+        C=N
+        M=C
+        C=REGN 3
+        GSUBNC WSUB             ; 6400 f - 40 MM
+        A=C W
+        C=B W
+        C=C-1 X
+        C=C-1 X
+        C=C-1 X
+        C=C-1 X
+        M=C                     ; / 10^4
+        C=REGN 2
+        BCEX W
+        C=REGN 1
+        ACEX W
+        GOLNC WSUB              ; h - that
+ARHMZ:  C=REGN 2
+        BCEX W
+        C=REGN 1
+        RTN

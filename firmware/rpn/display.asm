@@ -617,3 +617,31 @@ DSNAME: CXISA
         SELP
         C=C+1 M
         GONC DSNAME
+
+; DSINL — writes the text that follows the call after the characters already on the line,
+; and continues after the text. Changes: A, C, Q. Depth 2.
+DSINL:  C=0 W
+        C=STK
+        GSUBNC DSTEXT
+        GOTOC
+
+; DSDEC3 — writes C[2..0] (decimal 0..999, C clear elsewhere) without its leading zeros.
+; Changes: A, C, P, Q, ST 0. Depth 2 (DSCHAR).
+DSDEC3: RCR 3
+        A=C W                   ; the digits in A[13..11]
+        ST=0 0                  ; no digit written yet
+        GSUBNC DSD3A            ; hundreds
+        GSUBNC DSD3A            ; tens
+        ST=1 0                  ; the units show even when 0
+DSD3A:  C=0 W                   ; writes A[13] unless it is a leading 0; A moves up
+        C=A+C S
+        ASL W
+        ?C<>0 S
+        GOC DSD3B
+        ?ST=1 0
+        RTNNC
+DSD3B:  ST=1 0
+        RCR 13
+        PT= 1
+        LC 3
+        GOLNC DSCHAR

@@ -321,3 +321,330 @@ KCOS:   GSUBNC XGET
 KTAN:   GSUBNC XGET
         GSUBNC FTAN
         GOLNC MONEXIT
+
+; ----- Tests ------------------------------------------------------------------------------
+; From the keyboard a test shows YES or NO and changes nothing else.
+
+KXEQY:  GSUBNC XYCMP
+        ?ST=1 1
+        GOLC KYES
+        GOLNC KNO
+KXNEY:  GSUBNC XYCMP
+        ?ST=1 1
+        GOLC KNO
+        GOLNC KYES
+KXLEY:  GSUBNC XYCMP
+        ?ST=1 2
+        GOLC KNO
+        GOLNC KYES
+KXLTY:  GSUBNC XYCMP
+        ?ST=1 0
+        GOLC KYES
+        GOLNC KNO
+KXGTY:  GSUBNC XYCMP
+        ?ST=1 2
+        GOLC KYES
+        GOLNC KNO
+KXEQ0:  GSUBNC X0CMP
+        ?ST=1 1
+        GOLC KYES
+        GOLNC KNO
+KXNE0:  GSUBNC X0CMP
+        ?ST=1 1
+        GOLC KNO
+        GOLNC KYES
+KXLE0:  GSUBNC X0CMP
+        ?ST=1 2
+        GOLC KNO
+        GOLNC KYES
+KXLT0:  GSUBNC X0CMP
+        ?ST=1 0
+        GOLC KYES
+        GOLNC KNO
+KXGT0:  GSUBNC X0CMP
+        ?ST=1 2
+        GOLC KYES
+        GOLNC KNO
+KYES:   GSUBNC DSMSG
+        .lcd "YES"
+        GOLNC MSGSHOW
+KNO:    GSUBNC DSMSG
+        .lcd "NO"
+        GOLNC MSGSHOW
+
+; XYCMP — compares X with Y; X0CMP — X with 0. Out: ST 0 = x < y (or 0), ST 1 = equal,
+; ST 2 = x > y. Changes: A, B, C, ST 0..7, base. Depth 2.
+X0CMP:  GSUBNC XGET
+        A=0 W
+        GONC FCMP
+XYCMP:  GSUBNC XYGET
+; FCMP — compares two numbers in register form: y in A, x in C; as above.
+FCMP:   SETDEC
+        CLRST
+        ?A<>C W
+        GOC FCM1
+        ST=1 1                  ; the same digits: equal (0 is never -0)
+        RTN
+FCM1:   ?C<>0 S
+        GOC FCM2
+        ?A<>0 S
+        GOC FCMGT               ; x >= 0 > y
+        GSUBNC FCMAG            ; both >= 0: as their sizes
+        RTN
+FCM2:   ?A<>0 S
+        GONC FCMLT              ; x < 0 <= y
+        GSUBNC FCMAG            ; both < 0: the other way round
+        ?ST=1 0
+        GOC FCMGT
+FCMLT:  CLRST
+        ST=1 0
+        RTN
+FCMGT:  CLRST
+        ST=1 2
+        RTN
+; FCMAG — ST 0 = |x| < |y|, else ST 2 (A = y, C = x, not equal). Depth 1.
+FCMAG:  ?C<>0 W
+        GONC FCMGS              ; x = 0: the smaller
+        ?A<>0 W
+        GONC FCMGB              ; y = 0: x the bigger
+        ?C<>0 XS                ; a negative exponent (digit 2 is 9) is the smaller
+        GOC FCMG1
+        ?A<>0 XS
+        GOC FCMGB
+        GONC FCMG2
+FCMG1:  ?A<>0 XS
+        GONC FCMGS
+FCMG2:  ?A<>C X
+        GONC FCMG3
+        ?A<C X                  ; y's exponent below x's
+        GOC FCMGB
+        GONC FCMGS
+FCMG3:  ?A<C M
+        GOC FCMGB
+FCMGS:  ST=1 0
+        RTN
+FCMGB:  ST=1 2
+        RTN
+
+; ----- Statistics -------------------------------------------------------------------------
+; Six registers from ΣREG (R11 after MEMORY LOST): Σx, Σx², Σy, Σy², Σxy, n.
+
+; KSIGP, KSIGM — Σ+ and Σ-: x and y are added to the sums (or taken away); X = n,
+; LASTX = x, and the lift is off.
+KSIGP:  C=0 W
+        GONC KSIG
+KSIGM:  C=0 W
+        PT= 13
+        LC 9                    ; take away
+KSIG:   M=C
+        GSUBNC SGBASE
+        GSUBNC XGET
+        M=C
+        C=0 X
+        GSUBNC SGADD            ; Σx
+        GSUBNC XGET
+        A=C W
+        GSUBNC FMUL
+        M=C
+        LDI 001
+        GSUBNC SGADD            ; Σx²
+        GSUBNC XYGET
+        ACEX W
+        M=C
+        LDI 002
+        GSUBNC SGADD            ; Σy
+        GSUBNC XYGET
+        ACEX W
+        A=C W
+        GSUBNC FMUL
+        M=C
+        LDI 003
+        GSUBNC SGADD            ; Σy²
+        GSUBNC XYGET
+        GSUBNC FMUL
+        M=C
+        LDI 004
+        GSUBNC SGADD            ; Σxy
+        C=0 W
+        PT= 12
+        LC 1
+        M=C
+        LDI 005
+        GSUBNC SGADD            ; n
+        GSUBNC XGET
+        REGN=C 4                ; LASTX = x
+        LDI 005
+        GSUBNC SGAT
+        C=REGN 0
+        M=C
+        C=0 W
+        DADD=C
+        C=M
+        REGN=C 3                ; X = n
+        GSUBNC LIFTOFF
+        GOLNC KYSHOW
+
+; KCLSIG — CLΣ: the six sums are 0.
+KCLSIG: C=0 W
+        M=C
+        GSUBNC SGBASE
+        C=REGN WKEY
+        C=0 S
+        A=C W
+        LDI 006
+        A=A+C X
+        B=A W                   ; B = the address past the last
+        A=A-C X
+KCLS1:  ACEX W
+        DADD=C
+        ACEX W
+        C=0 W
+        DATA=C
+        A=A+1 X
+        ?A<B X
+        GOC KCLS1
+        GOLNC KYSHOW
+
+; SGBASE — the six registers of the sums must exist (NONEXISTENT otherwise: no return);
+; WKEY = the first one's address with M[13] (9 for Σ-) in digit 13.
+; Out: DADD in the working registers. Changes: A, B, C, base. Depth 1.
+SGBASE: SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 13
+        A=C W
+        RCR 6                   ; C[2..0] = ΣREG
+        A=A+C X                 ; A[2..0] = the first address, A[5..3] = the top + 1
+        B=A W
+        LDI 005
+        A=A+C X
+        C=B W
+        RCR 3
+        ?A<C X
+        GOLNC ERRNONEX
+        C=B W
+        C=0 M
+        C=0 S
+        A=C W
+        C=M
+        C=0 X
+        C=0 M
+        A=A+C W
+        C=0 W
+        LDI WORK
+        DADD=C
+        ACEX W
+        REGN=C WKEY
+        RTN
+
+; SGAT — DADD = register C[2..0] of the sums. Changes: A, C, base. Depth 1.
+SGAT:   A=C W
+        SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=REGN WKEY
+        A=A+C X
+        ACEX W
+        DADD=C
+        RTN
+
+; SGADD — register C[2..0] of the sums += M, or -= M for Σ- (WKEY[13] = 9).
+; Changes: as FADD, and WSPARE. Depth 3 (FADD).
+SGADD:  A=C W
+        B=A W
+        SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=REGN WKEY
+        A=C W
+        C=B W
+        A=A+C X                 ; A[2..0] = the address, A[13] = the sign
+        ACEX W
+        REGN=C WSPARE
+        ST=0 7
+        ?C<>0 S
+        GONC SGAD1
+        ST=1 7
+SGAD1:  DADD=C
+        C=REGN 0
+        A=C W
+        C=M
+        ?ST=1 7
+        GONC SGAD2
+        ?C<>0 W
+        GONC SGAD2
+        SETDEC
+        C=-C-1 S                ; (this sets the carry: the call below must not follow it)
+SGAD2:  SETDEC
+        GSUBNC FADD
+        M=C
+        SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=REGN WSPARE
+        DADD=C
+        C=M
+        DATA=C
+        RTN
+
+; ----- Sound and program memory ------------------------------------------------------------
+
+; KBEEP — BEEP: a short tone while flag 26 (sound) is set.
+KBEEP:  SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 14
+        RCR 6                   ; C[1] = d[7]: ST 5 = flag 26
+        ST=C
+        ?ST=1 5
+        GONC KBEEP2
+        C=0 W
+        C=C-1 X
+        ST=C
+        F=SB                    ; FO not 0: the beeper sounds
+        LDI 200                 ; for about a quarter of a second
+KBEEP1: C=C-1 X
+        GONC KBEEP1
+        CLRST
+        F=SB
+KBEEP2: GOLNC KYSHOW
+
+; KPRGM — PRGM: the annunciator (flag 52) toggles; program memory is empty, so the display
+; says how many registers it has: "00 REG nn".
+KPRGM:  SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 14
+        ST=C                    ; ST 3 = flag 52
+        ?ST=1 3
+        GOC KPRG1
+        ST=1 3
+        GONC KPRG2
+KPRG1:  ST=0 3
+KPRG2:  C=ST
+        REGN=C 14
+        ?ST=1 3
+        GOLNC KYSHOW            ; PRGM off: X again
+        C=REGN 13
+        A=C W                   ; A[2..0] = R00
+        LDI PROGS
+        A=A-C X                 ; the registers for programs (hexadecimal)
+        C=0 W
+        SETDEC
+KPRG3:  SETHEX
+        A=A-1 X
+        GOC KPRG4
+        SETDEC
+        C=C+1 X
+        GONC KPRG3
+KPRG4:  M=C                     ; in decimal
+        GSUBNC DSSEL
+        GSUBNC DSINL
+        .lcd "00 REG "
+        C=M
+        GSUBNC DSDEC3
+        GSUBNC DSPAD
+        GOLNC MSGSHOW

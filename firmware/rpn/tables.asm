@@ -57,7 +57,7 @@ FNJMP:
         GOLNC KSHIFT   ; 0E SHIFT
         GOLNC ERRNONEX ; 0F ALPHA
         GOLNC KUSER    ; 10 USER
-        GOLNC ERRNONEX ; 11 PRGM
+        GOLNC KPRGM    ; 11 PRGM
         GOLNC KENTER   ; 12 ENTER^
         GOLNC KADD     ; 13 +
         GOLNC KSUB     ; 14 -
@@ -77,12 +77,12 @@ FNJMP:
         GOLNC KPROMPT  ; 22 RCL
         GOLNC ERRNONEX ; 23 SST
         GOLNC ERRNONEX ; 24 R/S
-        GOLNC ERRNONEX ; 25 Σ-
+        GOLNC KSIGM    ; 25 Σ-
         GOLNC ERRNONEX ; 26 Y^X
         GOLNC KSQ      ; 27 X^2
         GOLNC ERRNONEX ; 28 10^X
         GOLNC ERRNONEX ; 29 E^X
-        GOLNC ERRNONEX ; 2A CLΣ
+        GOLNC KCLSIG   ; 2A CLΣ
         GOLNC KPCT     ; 2B %
         GOLNC ERRNONEX ; 2C ASIN
         GOLNC ERRNONEX ; 2D ACOS
@@ -95,23 +95,23 @@ FNJMP:
         GOLNC ERRNONEX ; 34 ISG
         GOLNC ERRNONEX ; 35 RTN
         GOLNC KCLX     ; 36 CLX
-        GOLNC ERRNONEX ; 37 X=Y?
+        GOLNC KXEQY    ; 37 X=Y?
         GOLNC KPROMPT  ; 38 SF
         GOLNC KPROMPT  ; 39 CF
         GOLNC KPROMPT  ; 3A FS?
-        GOLNC ERRNONEX ; 3B X<=Y?
-        GOLNC ERRNONEX ; 3C BEEP
+        GOLNC KXLEY    ; 3B X<=Y?
+        GOLNC KBEEP    ; 3C BEEP
         GOLNC ERRNONEX ; 3D P-R
         GOLNC ERRNONEX ; 3E R-P
-        GOLNC ERRNONEX ; 3F X>Y?
+        GOLNC KXGTY    ; 3F X>Y?
         GOLNC KPROMPT  ; 40 FIX
         GOLNC KPROMPT  ; 41 SCI
         GOLNC KPROMPT  ; 42 ENG
-        GOLNC ERRNONEX ; 43 X=0?
+        GOLNC KXEQ0    ; 43 X=0?
         GOLNC KPI      ; 44 PI
         GOLNC KLASTX   ; 45 LASTX
         GOLNC KPROMPT  ; 46 VIEW
-        GOLNC ERRNONEX ; 47 Σ+
+        GOLNC KSIGP    ; 47 Σ+
         GOLNC KPROMPT  ; 48 ST+
         GOLNC KPROMPT  ; 49 ST-
         GOLNC KPROMPT  ; 4A ST*

@@ -893,10 +893,14 @@ TRGR4:  ?P=Q
         GSUBNC TRPVK
         GONC TRGR1
 
-; TRSHR: C = A 10^-k, cut (k in ST 0..3, 1..13; the active pointer P = k - 1).
+; TRSHR: C = A 10^-k, rounded (k in ST 0..3, 1..13; the active pointer P = k - 1).
 ; Changes C. Depth 1.
-TRSHR:  ACEX W
-        A=C W
+; Rounded, not cut: a cut would always err the same way, and the stage loops take it
+; some 70 times.
+TRSHR:  C=0 W
+        LC 5                    ; half a unit of the result...
+        INCPT                   ; (LC moved P down)
+        C=A+C W                 ; ...added before the cut
         C=0 WPT                 ; the digits that fall out, so that the rotation brings 0s
         ?ST=1 0
         GONC TRSH1

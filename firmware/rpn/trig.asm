@@ -20,9 +20,9 @@ TGRY    .equ 5                  ; y * 10^j
 TGRT    .equ 6                  ; atan(10^-k) * 10^k for this level; scratch
 TGRSX   .equ 7                  ; C[6..3]: the shift entry for x into y; scratch
 TGRSY   .equ 8                  ; C[6..3]: the shift entry for y into x; scratch
-TGRJ    .equ 9                  ; X field: j (decimal)
+TGRJ    .equ 9                  ; X field: j (decimal); scratch
 TGRLV   .equ 10                 ; digit 0: the level l = k - j; scratch
-TGRW    .equ 11                 ; scratch
+TGRW    .equ 11                 ; kept by TGRED and TGROT: r of P->R, R->P
 TGWORK  .equ 0C0                ; the working registers' group
 TGFLAG  .equ 14                 ; status register d: the flags
 
@@ -34,43 +34,13 @@ TGFLAG  .equ 14                 ; status register d: the flags
 ; DADD, 0C4..0CB. Depth 4 (TGRED 3, TGROT 4). Calls TGRED, TGROT, TGNSH, TGJMP, TGMUL,
 ; TGDIV, TGPACK.
 FSIN:   GSUBNC TGRED
-TGSIN:  ST=0 1                  ; ST 1: cos r instead of sin r = odd quadrant xor complement
-        ST=0 2                  ; ST 2: negative = quadrant 2 or 3 xor x < 0
-        ?ST=1 6
-        GONC TGSN1
-        ST=1 1
-TGSN1:  ?ST=1 3
-        GONC TGSN3
-        ?ST=1 1
-        GOC TGSN2
-        ST=1 1
-        GONC TGSN3
-TGSN2:  ST=0 1
-TGSN3:  ?ST=1 7
-        GONC TGSN4
-        ST=1 2
-TGSN4:  ?ST=1 4
-        GONC TGTRI
-        ?ST=1 2
-        GOC TGSN5
-        ST=1 2
-        GONC TGTRI
-TGSN5:  ST=0 2
-        GONC TGTRI
+        GSUBNC TGSGN
+        GOLNC TGTRI
 
 FCOS:   GSUBNC TGRED
-        ST=0 4                  ; cos is even; cos x = sin(x + 90): one quadrant on
-        ?ST=1 6
-        GOC TGCS1
-        ST=1 6
-        GONC TGSIN
-TGCS1:  ST=0 6
-        ?ST=1 7
-        GOC TGCS2
-        ST=1 7
-        GONC TGSIN
-TGCS2:  ST=0 7
-        GONC TGSIN
+        GSUBNC TGQ1
+        GSUBNC TGSGN
+        GOLNC TGTRI
 
 FTAN:   GSUBNC TGRED
         ST=1 0                  ; ST 0: tangent
@@ -90,9 +60,51 @@ TGTN2:  ST=0 1
 TGTN3:  ?ST=1 4
         GONC TGTRI
         ?ST=1 2
-        GOC TGSN5
+        GOC TGTN4
         ST=1 2
         GONC TGTRI
+TGTN4:  ST=0 2
+        GONC TGTRI
+
+; TGSGN: for the sine of the angle that TGRED reduced: ST 1 = cos r instead of sin r (odd
+; quadrant xor complement), ST 2 = negative (quadrant 2 or 3 xor x < 0). Depth 1.
+TGSGN:  ST=0 1
+        ST=0 2
+        ?ST=1 6
+        GONC TGSN1
+        ST=1 1
+TGSN1:  ?ST=1 3
+        GONC TGSN3
+        ?ST=1 1
+        GOC TGSN2
+        ST=1 1
+        GONC TGSN3
+TGSN2:  ST=0 1
+TGSN3:  ?ST=1 7
+        GONC TGSN4
+        ST=1 2
+TGSN4:  ?ST=1 4
+        RTNNC
+        ?ST=1 2
+        GOC TGSN5
+        ST=1 2
+        RTN
+TGSN5:  ST=0 2
+        RTN
+
+; TGQ1: from the sine to the cosine: cos x = sin(|x| + a quarter). Depth 1.
+TGQ1:   ST=0 4
+        ?ST=1 6
+        GOC TGQ11
+        ST=1 6
+        RTN
+TGQ11:  ST=0 6
+        ?ST=1 7
+        GOC TGQ12
+        ST=1 7
+        RTN
+TGQ12:  ST=0 7
+        RTN
 
 ; The common end of SIN, COS and TAN: ST 0 tangent, ST 1 the co-function, ST 2 negative.
 TGTRI:  ?ST=1 5
@@ -120,7 +132,39 @@ TGZR3:  GOLNC TGOVF
 
 ; TGFIN: from the turned vector to the result. In: B = x, TGWORK+TGRY = y * 10^j, TGRJ = j,
 ; ST 0, 1, 2 as above. Out: C = the result (jumps to TGPACK, which returns).
-TGFIN:  C=REGN TGRY
+TGFIN:  GSUBNC TGTDD
+        ?ST=1 0
+        GOC TGFN2
+        ?ST=1 1
+        GOC TGFN1
+        C=REGN TGRT             ; sin r = 2t / (1 + t^2)
+TGFN0:  BCEX W
+        C=REGN TGRA
+        A=C W
+        GSUBNC TGDIV
+        C=C+C W
+        M=C
+        C=REGN TGRJ
+        C=-C X
+        A=C W                   ; exponent -j
+        C=M
+        GOLNC TGPACK
+TGFN1:  GSUBNC TGCSR            ; cos r = (1 - t^2) / (1 + t^2)
+        GOLNC TGPACK
+
+; TGCSR: C * 10^A[2..0] = cos r = (1 - t^2) / (1 + t^2) from TGTDD's registers. Depth 2.
+TGCSR:  C=REGN TGRT
+        BCEX W
+        C=REGN TGRSX
+        A=C W
+        GSUBNC TGDIV
+        A=0 W
+        RTN
+
+; TGTDD: T = t * 10^j = y / x (to TGWORK+TGRA), 1 + t^2 (TGRT), 1 - t^2 (TGRSX).
+; In: B = x, TGRY = y * 10^j, TGRJ = j; DADD = TGWORK. SETDEC. Changes A, B, C, M, N, P.
+; Depth 3 (TGNSH, TGJMP with their entries).
+TGTDD:  C=REGN TGRY
         A=C W
         GSUBNC TGDIV            ; T = t * 10^j = y / x
         REGN=C TGRA
@@ -148,29 +192,7 @@ TGFIN:  C=REGN TGRY
         C=A-C W
         C=-C W
         REGN=C TGRSX            ; 1 - t^2
-        ?ST=1 0
-        GOC TGFN2
-        ?ST=1 1
-        GOC TGFN1
-        C=REGN TGRT             ; sin r = 2t / (1 + t^2)
-TGFN0:  BCEX W
-        C=REGN TGRA
-        A=C W
-        GSUBNC TGDIV
-        C=C+C W
-        M=C
-        C=REGN TGRJ
-        C=-C X
-        A=C W                   ; exponent -j
-        C=M
-        GOLNC TGPACK
-TGFN1:  C=REGN TGRT             ; cos r = (1 - t^2) / (1 + t^2)
-        BCEX W
-        C=REGN TGRSX
-        A=C W
-        GSUBNC TGDIV
-        A=0 W
-        GOLNC TGPACK
+        RTN
 TGFN2:  ?ST=1 1
         GOC TGFN3
         C=REGN TGRSX            ; tan r = 2t / (1 - t^2)
@@ -190,6 +212,581 @@ TGFN3:  C=REGN TGRA             ; cot r = (1 - t^2) / 2t
         A=C W                   ; exponent j - 1
         C=M
         GOLNC TGPACK
+
+; ---- Inverse functions and coordinate changes ----------------------------------------------
+; FATAN, FASIN, FACOS: arc tangent, sine and cosine in the angle mode. In: C = x (|x| <= 1
+; for FASIN and FACOS: else DATA ERROR). Out: C = the angle: ATAN and ASIN in -90..90,
+; ACOS in 0..180 (degrees; the same in RAD and GRAD). Changes A, B, C, M, N, P, Q, ST 0..7,
+; base, DADD, 0C4..0CB. Depth 4 (TGVEC 4). Calls WUNP, WADD, WSUB, WMUL, WSQRT, WPACK,
+; TGVEC, TGMODE, TGQTR, TGHTN and the constants.
+; How: the angle of a vector (x, y) with 0 <= y <= x comes from TGVEC; ATAN x is the angle
+; of (1, |x|), ASIN x of (sqrt(1 - x^2), |x|), ACOS x of (|x|, sqrt(1 - x^2)); the angle
+; of (x, y) with y > x is a quarter less that of (y, x) (TGV2).
+FATAN:  CLRST
+        SETDEC
+        ?C<>0 S
+        GONC TGAN1
+        ST=1 7                  ; ST 7: negate the angle
+        C=0 S
+TGAN1:  GSUBNC WUNP
+        A=C W                   ; y = |x|
+        C=0 W
+        M=C                     ; x = 1
+        PT= 12
+        LC 1
+        GOLNC TGV2
+
+FASIN:  CLRST
+        SETDEC
+        ?C<>0 S
+        GONC TGAS1
+        ST=1 7
+        C=0 S
+TGAS1:  GSUBNC TGSQ1            ; y = |x|, x = sqrt(1 - x^2)
+        GOLNC TGV2
+
+FACOS:  CLRST
+        SETDEC
+        ?C<>0 S
+        GONC TGAC1
+        ST=1 5                  ; ST 5: a half turn less the angle
+        C=0 S
+TGAC1:  GSUBNC TGSQ1
+        N=C                     ; y = sqrt(1 - x^2), x = |x|
+        C=B W
+        ABEX W
+        ACEX W
+        M=C
+        C=N
+        ABEX W
+        ACEX W
+        GOLNC TGV2
+
+; TGSQ1: for ASIN and ACOS: A, B = a (wide) and C, M = sqrt(1 - a^2) (wide).
+; In: C = a = |x| (register form). a > 1: DATA ERROR. Depth 2. Changes A, B, C, M, N, P, Q,
+; ST 0..2, DADD, TGWORK+TGRW, TGRT, TGRSX.
+TGSQ1:  M=C
+        C=0 W
+        LDI TGWORK
+        DADD=C
+        C=M
+        REGN=C TGRW             ; a
+        C=0 X
+        A=0 W
+        B=0 W
+        PT= 12
+        LC 1
+        ACEX W                  ; y = 1, x = a
+        GSUBNC WSUB             ; 1 - a (exact)
+        ?C<>0 S
+        GOLC ERRDATA            ; a > 1
+        REGN=C TGRT
+        C=B W
+        REGN=C TGRSX
+        C=REGN TGRW
+        M=C
+        C=0 X
+        A=0 W
+        B=0 W
+        PT= 12
+        LC 1
+        ACEX W
+        GSUBNC WADD             ; 1 + a
+        A=C W
+        C=REGN TGRSX
+        M=C
+        C=REGN TGRT
+        GSUBNC WMUL             ; (1 - a)(1 + a)
+        GSUBNC WSQRT
+        N=C
+        C=B W
+        M=C                     ; x = the root
+        C=REGN TGRW
+        A=C W
+        B=A W
+        A=0 X                   ; y = a
+        C=N
+        RTN
+
+; FR2P: rectangular to polar. In: A = y, C = x. Out: C = r = sqrt(x^2 + y^2) (no overflow
+; inside: the squares are taken in the wide form), A = the angle of (x, y), -180 < angle
+; <= 180 in DEG. r too large: OUT OF RANGE (flag 24: 9.999999999E99). Changes and depth as
+; FATAN.
+FR2P:   CLRST
+        SETDEC
+        ?C<>0 S
+        GONC TGRP1
+        ST=1 5                  ; x < 0: a half turn less the angle
+        C=0 S
+TGRP1:  ACEX W
+        ?C<>0 S
+        GONC TGRP2
+        ST=1 7                  ; y < 0: negated
+        C=0 S
+TGRP2:  M=C
+        C=0 W
+        LDI TGWORK
+        DADD=C
+        C=M
+        REGN=C TGRY             ; |y|
+        ACEX W
+        REGN=C TGRA             ; |x|
+        GSUBNC TGSQW
+        REGN=C TGRT             ; x^2
+        C=B W
+        REGN=C TGRSX
+        C=REGN TGRY
+        GSUBNC TGSQW            ; y^2
+        A=C W
+        C=REGN TGRSX
+        M=C
+        C=REGN TGRT
+        GSUBNC WADD
+        GSUBNC WSQRT
+        GSUBNC WPACK
+        REGN=C TGRW             ; r
+        C=REGN TGRY
+        GSUBNC WUNP
+        A=C W                   ; y = |y|
+        C=REGN TGRA
+        M=C
+        C=0 X                   ; x = |x|
+        ST=1 4                  ; ST 4: return r and the angle
+        GOLNC TGV2
+
+; TGSQW: C, B = C^2 in the wide form, for C in the register form. Depth 2.
+TGSQW:  GSUBNC WUNP
+        M=C
+        C=B W
+        CMEX
+        A=C W
+        GOLNC WMUL
+
+; TGV2: the angle of (x, y) for x, y >= 0, then TGANG. In: A, B = y, C, M = x (wide).
+; Swaps them when y > x (toggling ST 6: a quarter less the angle). Jumped to.
+TGV2:   SETDEC
+        M=C
+        C=0 W
+        LDI TGWORK
+        DADD=C
+        C=M
+        CMEX                    ; C = x's exponent, M = x's mantissa
+        ?A<>0 W
+        GONC TGV2Z              ; y = 0: the angle is 0
+        REGN=C TGRLV            ; x's exponent
+        C=M
+        ?C<>0 W
+        GOC TGV21
+        ?ST=1 6                 ; x = 0: a quarter
+        GOC TGV20
+        ST=1 6
+        GONC TGV2Z
+TGV20:  ST=0 6
+TGV2Z:  C=0 W
+        A=0 W
+        GOLNC TGANG
+TGV21:  REGN=C TGRA             ; x's mantissa
+        ACEX W
+        REGN=C TGRY             ; y's mantissa
+        C=B W
+        A=C W
+        C=REGN TGRLV
+        C=A-C X                 ; the exponent of y less that of x
+        A=C W
+        ?C<>0 X
+        GOC TGV22
+        C=REGN TGRY             ; the same exponent: compare the mantissas
+        A=C W
+        C=REGN TGRA
+        ?A<C W
+        GOC TGV25
+        ?A<>C W
+        GONC TGV25              ; equal: 45 degrees either way
+        C=0 W
+        GONC TGV23
+TGV22:  C=C+C XS                ; carries when negative: y is the smaller one
+        GONC TGV23
+        ACEX W
+        C=-C X
+        GONC TGV24
+TGV23:  ACEX W                  ; y > x: swap
+        M=C
+        C=REGN TGRA
+        A=C W
+        C=REGN TGRY
+        REGN=C TGRA
+        ACEX W
+        REGN=C TGRY
+        ?ST=1 6
+        GOC TGV2A
+        ST=1 6
+        GONC TGV2B
+TGV2A:  ST=0 6
+TGV2B:  C=M
+TGV24:  A=0 W                   ; C[2..0] = j
+        ACEX X
+        REGN=C TGRJ
+        GONC TGV26
+TGV25:  A=0 W
+        C=0 W
+        REGN=C TGRJ
+TGV26:  C=REGN TGRA
+        A=C W
+        B=A W
+        C=REGN TGRJ
+        A=C W
+        C=REGN TGRY
+        GSUBNC TGVEC
+                                ; (on into TGANG)
+; TGANG: C * 10^A[2..0] = theta0, 0 <= theta0 <= pi/4 radians, in the angle mode; then
+; ST 6: a quarter turn less it; ST 5: a half turn less that; ST 7: negated. Packed (WPACK).
+; ST 4: for R->P, A = the angle and C = r (TGWORK+TGRW). Jumped to; returns from the
+; function.
+TGANG:  ?C<>0 W
+        GONC TGAG1
+        GSUBNC TGNRM
+TGAG1:  B=A W
+        N=C
+        GSUBNC TGMODE
+        C=N
+        ?A<>0 X
+        GOC TGAG2
+        ACEX W                  ; degrees: times 180/pi
+        C=0 W
+        LDI 001
+        M=C
+        GSUBNC TGC180
+        GONC TGAG3
+TGAG2:  A=A-1 X
+        ?A<>0 X
+        GONC TGAG4              ; radians
+        ACEX W                  ; grads: times 200/pi
+        C=0 W
+        LDI 001
+        M=C
+        GSUBNC TGC200
+TGAG3:  GSUBNC WMUL
+TGAG4:  ?ST=1 6
+        GONC TGAG5
+        N=C
+        C=B W
+        M=C
+        GSUBNC TGQTR
+        C=N
+        GSUBNC WSUB
+TGAG5:  ?ST=1 5
+        GONC TGAG6
+        N=C
+        C=B W
+        M=C
+        GSUBNC TGHTN
+        C=N
+        GSUBNC WSUB
+TGAG6:  ?ST=1 7
+        GONC TGAG7
+        ?C<>0 W
+        GONC TGAG7
+        C=-C-1 S
+TGAG7:  SETDEC
+        ?ST=1 4
+        GOLNC WPACK
+        GSUBNC WPACK
+        A=C W
+        C=0 W
+        LDI TGWORK
+        DADD=C
+        C=REGN TGRW
+        RTN
+
+; TGMODE: A = the angle mode: 0 DEG, 1 RAD (flag 43), 2 GRAD (flag 42); DADD = TGWORK.
+; Changes A, C. Depth 1.
+TGMODE: C=0 W
+        DADD=C
+        C=REGN TGFLAG
+        RCR 3                   ; flags 40..43 in digit 0
+        A=0 W
+        A=A+1 X
+        C=C&A
+        ?C<>0 W
+        GOC TGMD1
+        C=REGN TGFLAG
+        RCR 3
+        A=A+1 X
+        C=C&A
+        A=C W
+        GONC TGMD2
+TGMD1:  A=0 W
+        A=A+1 X
+TGMD2:  C=0 W
+        LDI TGWORK
+        DADD=C
+        RTN
+
+; TGQTR, TGHTN: A, B = a quarter or a half turn in the angle mode (wide form).
+; Changes A, B, C, P. Depth 2.
+TGQTR:  GSUBNC TGMODE
+        ?A<>0 X
+        GOC TGQT1
+        C=0 W                   ; 90
+        PT= 12
+        LC 9
+        A=C W
+        C=0 W
+        LDI 001
+        BCEX W
+        RTN
+TGQT1:  A=A-1 X
+        ?A<>0 X
+        GOC TGQT2
+        GSUBNC TGCP2            ; pi/2
+        A=C W
+        B=0 W
+        RTN
+TGQT2:  C=0 W                   ; 100
+        PT= 12
+        LC 1
+TGQT3:  A=C W
+        C=0 W
+        LDI 002
+        BCEX W
+        RTN
+TGHTN:  GSUBNC TGMODE
+        ?A<>0 X
+        GOC TGHT1
+        C=0 W                   ; 180
+        PT= 12
+        LC 1
+        LC 8
+        GONC TGQT3
+TGHT1:  A=A-1 X
+        ?A<>0 X
+        GOC TGHT2
+        GSUBNC TGCPI            ; pi
+        A=C W
+        B=0 W
+        RTN
+TGHT2:  C=0 W                   ; 200
+        PT= 12
+        LC 2
+        GONC TGQT3
+
+; FP2R: polar to rectangular. In: A = theta (Y), C = r (X). Out: C = r cos theta,
+; A = r sin theta. Changes and depth as FSIN. Calls TGRED, TGROT, TGTDD, TGCSR, TGSGN,
+; TGQ1, TGRMUL.
+FP2R:   M=C
+        C=0 W
+        LDI TGWORK
+        DADD=C
+        C=M
+        REGN=C TGRW             ; r
+        ACEX W
+        GSUBNC TGRED
+        ?ST=1 5
+        GOC TGPR1
+        GSUBNC TGROT
+        GSUBNC TGTDD
+        GSUBNC TGCSR
+        REGN=C TGRLV            ; cos r, exponent 0
+        C=REGN TGRT
+        BCEX W
+        C=REGN TGRA
+        A=C W
+        GSUBNC TGDIV
+        C=C+C W
+        REGN=C TGRY             ; sin r * 10^j
+        GONC TGPR2
+TGPR1:  C=0 W                   ; r = 0
+        REGN=C TGRY
+        PT= 12
+        LC 1
+        REGN=C TGRLV
+TGPR2:  GSUBNC TGSGN
+        GSUBNC TGPRV
+        GSUBNC TGRMUL           ; r sin theta
+        REGN=C TGRSY
+        GSUBNC TGQ1
+        GSUBNC TGSGN
+        GSUBNC TGPRV
+        GSUBNC TGRMUL           ; r cos theta
+        M=C
+        C=0 W
+        LDI TGWORK
+        DADD=C
+        C=REGN TGRSY
+        A=C W
+        C=M
+        RTN
+
+; TGPRV: C * 10^A[2..0] = cos r (ST 1) or sin r. Depth 1.
+TGPRV:  ?ST=1 1
+        GONC TGPV1
+        C=REGN TGRLV
+        A=0 W
+        RTN
+TGPV1:  C=REGN TGRJ
+        C=-C X
+        A=C W
+        C=REGN TGRY
+        RTN
+
+; TGRMUL: C = r * (C * 10^A[2..0]), negated with ST 2, in the register form (r is
+; TGWORK+TGRW). Changes A, B, C, M, P, ST 0, DADD. Depth 2.
+TGRMUL: ?C<>0 W
+        RTNNC
+        GSUBNC TGNRM
+        B=A W
+        A=C W
+        C=0 W
+        LDI TGWORK
+        DADD=C
+        C=REGN TGRW
+        M=C
+        C=0 X
+        GSUBNC WMUL
+        ?ST=1 2
+        GONC TGRM1
+        ?C<>0 W
+        GONC TGRM1
+        C=-C-1 S
+TGRM1:  SETDEC
+        GOLNC WPACK
+
+; FD2R, FR2D: degrees to radians and back. In: C = x. Out: C. Changes A, B, C, M, P, ST 0,
+; DADD. Depth 2. Calls WUNP, WMUL, WPACK.
+FD2R:   GSUBNC WUNP
+        A=C W
+        C=0 W
+        LDI 002
+        C=-C X
+        M=C                     ; pi/180 = 1.745329251994E-2
+        GSUBNC TGCD2R
+        GONC TGDR1
+FR2D:   GSUBNC WUNP
+        A=C W
+        C=0 W
+        LDI 001
+        M=C                     ; 180/pi = 5.729577951308E1
+        GSUBNC TGC180
+TGDR1:  GSUBNC WMUL
+        GOLNC WPACK
+
+; TGVEC: theta = atan(y/x) by pseudo-division: (x, y) is turned back by atan(10^-k) as
+; often as y stays >= 0, for four values of k; the rest of y/x is the rest of the angle.
+; In: B = x, C = y, fixed point, 1 <= x, y < 10; A = j (decimal, X field only): y/x is
+; (y/x) * 10^-j, at most 1. DADD = TGWORK.
+; Out: theta = C * 10^A[2..0]. Changes A, B, C, M, N, P, 0C4..0CA. Depth 3 (TGATK, TGSHX,
+; TGSHY, TGNSH, TGJMP and the shift entries take 2). SETDEC.
+TGVEC:  SETDEC
+        M=C
+        ?A<>0 X
+        GOC TGVC0
+        C=M                     ; j = 0: y * 10 with j = 1, so that the rest after four
+        RCR 13                  ; levels is below 10^-4 and its cube negligible
+        M=C
+        A=A+1 X
+TGVC0:  ACEX W
+        REGN=C TGRJ
+        A=C W
+        C=0 W
+        LDI 007
+        ?A<C X
+        GOC TGVC1
+        C=M                     ; j >= 7: atan v = v within 4E-13
+        A=C W
+        GSUBNC TGDIV
+        M=C
+        C=REGN TGRJ
+        C=-C X
+        A=C W
+        C=M
+        RTN
+TGVC1:  C=M
+        REGN=C TGRY             ; y * 10^j
+        C=0 W
+        REGN=C TGRA             ; the angle, 13 decimals
+        REGN=C TGRLV
+        A=0 W
+        GSUBNC TGSHA
+        REGN=C TGRSX
+        C=REGN TGRJ
+        A=C W
+        C=0 W
+        GSUBNC TGNSH
+        REGN=C TGRSY
+TGVL:   SETDEC
+        C=REGN TGRJ
+        A=C W
+        C=REGN TGRLV
+        A=A+C X
+        GSUBNC TGATK
+        RCR 13                  ; times 10: 13 decimals
+        M=C
+        C=REGN TGRSX
+        N=C
+        GSUBNC TGJMP            ; atan(10^-k) * 10^j
+        SETDEC
+        REGN=C TGRT
+TGVI:   GSUBNC TGSHX
+        M=C
+        C=REGN TGRY
+        A=C W
+        C=M
+        A=A-C W
+        GOC TGVN
+        ACEX W
+        N=C
+        GSUBNC TGSHY
+        ABEX W
+        A=A+C W
+        B=A W                   ; x + y tan
+        C=N
+        REGN=C TGRY             ; y - x tan
+        C=REGN TGRA
+        A=C W
+        C=REGN TGRT
+        C=A+C W
+        REGN=C TGRA
+        GONC TGVI
+TGVN:   C=REGN TGRLV
+        C=C+1 X
+        REGN=C TGRLV
+        A=C W
+        C=0 W
+        LDI 004
+        ?A<C X
+        GONC TGVRS
+        GSUBNC TGNXE
+        GOLNC TGVL
+TGVRS:  C=REGN TGRY             ; the rest: (y * 10^3 / x) * 10^-3 (below 10^-4 * 10^-j)
+        RCR 11
+        A=C W
+        GSUBNC TGDIV
+        CSR W
+        CSR W
+        A=C W
+        C=REGN TGRA
+        C=A+C W
+        M=C
+        C=REGN TGRJ
+        C=C+1 X
+        C=-C X
+        A=C W                   ; exponent -j - 1 (13 decimals)
+        C=M
+        RTN
+
+; TGNXE: both shift entries one digit further (TGRSX, TGRSY). SETHEX. Changes A, C. Depth 1.
+TGNXE:  SETHEX
+        C=0 W
+        LDI 004
+        RCR 11
+        A=C W
+        C=REGN TGRSX
+        C=A+C M
+        REGN=C TGRSX
+        C=REGN TGRSY
+        C=A+C M
+        REGN=C TGRSY
+        RTN
 
 ; ---- Argument reduction --------------------------------------------------------------------
 ; TGRED: reduces the angle x of SIN, COS and TAN.
@@ -276,7 +873,7 @@ TGRD6:  LDI 009
         GONC TGRD7
         C=A-C X
         C=-C X
-        REGN=C TGRW             ; f = 9 - e digits after the point
+        REGN=C TGRJ             ; f = 9 - e digits after the point
         C=M
         CSR W
         CSR W
@@ -292,10 +889,10 @@ TGRD8:  ?A<>0 X
         GONC TGRD8
 TGRD9:  M=C                     ; an integer: f = 0
         C=0 W
-        REGN=C TGRW
+        REGN=C TGRJ
         C=M
 TGRDA:  REGN=C TGRY             ; N = |x| * 10^f, an integer
-        C=REGN TGRW
+        C=REGN TGRJ
         A=C W
         C=0 W
         LDI 011
@@ -354,7 +951,7 @@ TGRDJ:  ?A<>0 W
         RTN
 TGRDK:  ACEX W
         M=C
-        C=REGN TGRW
+        C=REGN TGRJ
         A=C W
         C=0 W
         LDI 012
@@ -646,20 +1243,10 @@ TGRN:   C=REGN TGRLV            ; the next level, four in all
         C=REGN TGRA
         RCR 13                  ; the rest times 10 (it is below 1)
         REGN=C TGRA
-        SETHEX                  ; both shifts one digit more: the next entries
-        C=0 W
-        LDI 004
-        RCR 11
-        A=C W
-        C=REGN TGRSX
-        C=A+C M
-        REGN=C TGRSX
-        C=REGN TGRSY
-        C=A+C M
-        REGN=C TGRSY
+        GSUBNC TGNXE            ; both shifts one digit more: the next entries
         GOLNC TGRL
 TGRES:  C=B W                   ; the rest rho * 10^-3 (< 10^-3): turn by tan = rho
-        REGN=C TGRW             ; (tan rho - rho < 4E-12 of y)
+        REGN=C TGRLV             ; (tan rho - rho < 4E-12 of y)
         C=REGN TGRA
         PT= 3                   ; (digits 0..2 of rho fall below the shift)
         GSUBNC TGMULP
@@ -692,11 +1279,11 @@ TGRES:  C=B W                   ; the rest rho * 10^-3 (< 10^-3): turn by tan = 
         GSUBNC TGJMP
         SETDEC
         A=C W
-        C=REGN TGRW
+        C=REGN TGRLV
         C=A-C W
         C=-C W
-        REGN=C TGRW
-TGRE1:  C=REGN TGRW
+        REGN=C TGRLV
+TGRE1:  C=REGN TGRLV
         A=C W
         B=A W
         C=REGN TGRT
@@ -1072,6 +1659,70 @@ TGCP4:  PT= 13                  ; 10 pi/4
         LC 3
         LC 9
         LC 7
+        LC 4
+        RTN
+TGCPI:  PT= 13                  ; pi
+        LC 0
+        LC 3
+        LC 1
+        LC 4
+        LC 1
+        LC 5
+        LC 9
+        LC 2
+        LC 6
+        LC 5
+        LC 3
+        LC 5
+        LC 9
+        LC 0
+        RTN
+TGC180: PT= 13                  ; 180/pi / 10
+        LC 0
+        LC 5
+        LC 7
+        LC 2
+        LC 9
+        LC 5
+        LC 7
+        LC 7
+        LC 9
+        LC 5
+        LC 1
+        LC 3
+        LC 0
+        LC 8
+        RTN
+TGC200: PT= 13                  ; 200/pi / 10
+        LC 0
+        LC 6
+        LC 3
+        LC 6
+        LC 6
+        LC 1
+        LC 9
+        LC 7
+        LC 7
+        LC 2
+        LC 3
+        LC 6
+        LC 7
+        LC 6
+        RTN
+TGCD2R: PT= 13                  ; pi/180 * 100
+        LC 0
+        LC 1
+        LC 7
+        LC 4
+        LC 5
+        LC 3
+        LC 2
+        LC 9
+        LC 2
+        LC 5
+        LC 1
+        LC 9
+        LC 9
         LC 4
         RTN
 TGCKH:  PT= 13                  ; pi/2 * 10^12, its integer part

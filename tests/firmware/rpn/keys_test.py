@@ -72,6 +72,24 @@ DISPLAY = [
     ("SF 2 4 1 EEX 5 0 ENTER *", "9.9999     99"),
     ("1 ENTER 0 / BKSP", "0.0000       "),
     ("1 ENTER 0 / 3", "3_          "),
+    # tests
+    ("3 ENTER 3 X=Y?", "YES         "),
+    ("2 ENTER 3 X=Y?", "NO          "),
+    ("3 ENTER 2 X<=Y?", "YES         "),
+    ("2 ENTER 3 X<=Y?", "NO          "),
+    ("5 CHS ENTER 4 CHS X>Y?", "YES         "),
+    ("2 CHS ENTER 3 CHS X>Y?", "NO          "),
+    ("1 EEX 3 CHS ENTER 2 EEX 3 CHS X<=Y?", "NO          "),
+    ("1 EEX 5 CHS X=0?", "NO          "),
+    ("0 X=0?", "YES         "),
+    # statistics, program memory
+    ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+", "2.0000       "),
+    ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+ RCL 1 1", "8.0000       "),
+    ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+ RCL 1 3", "6.0000       "),
+    ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+ RCL 1 5", "26.0000      "),
+    ("2 ENTER 3 Σ+ 2 ENTER 3 Σ- RCL 1 2", "0.0000       "),
+    ("2 ENTER 3 Σ+ CLΣ RCL 1 6", "0.0000       "),
+    ("PRGM", "00 REG 204  "),
 ]
 
 # keys -> (X, Y, LASTX) afterwards, as numbers
@@ -88,6 +106,8 @@ STACK = [
     (". 0 0 0 0 0 0 0 0 0 1 EEX 9 9 CHS", ("0", "0", "0")),
     ("2 0 0 % ", ("0", "0", "200")),
     ("2 0 0 ENTER 1 5 %", ("30", "200", "15")),
+    ("2 ENTER 3 Σ+", ("1", "2", "3")),         # n in X, x in LASTX
+    ("7 ENTER 2 X<=Y?", ("2", "7", "0")),      # a test changes nothing
 ]
 
 
