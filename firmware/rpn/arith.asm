@@ -783,11 +783,20 @@ ARSG5:  ?ST=1 5
         C=-C-1 S
         RTN
 
+; ARKX: the x operand of a wide routine for a constant: M = the exponent register (C),
+; C = 0 with P = 12, for LC to write the digits. Depth 1.
+ARKX:   M=C
+        C=0 W
+        PT= 12
+        RTN
+
 ; FHR: H.MMSSss to hours; FHMS: hours to H.MMSSss. In: C = x. Out: C, rounded to ten digits.
-; FHMSADD, FHMSSUB: y +- x in H.MMSSss (In: A = y, C = x): HMS(HR y +- HR x).
-; Changes A, B, C, M, N, P, Q, ST 0..2, 5, 6, DADD, RAM 0C0..0C3 and status register 10.
+; FHMSADD, FHMSSUB: y +- x in H.MMSSss (In: A = y, C = x), added as seconds: 3600 HR y
+; +- 3600 HR x is exact, and so is its way back (below), so only the last step rounds.
+; Changes A, B, C, M, N, P, Q, ST 0..2, 5..7, DADD, RAM 0C0..0C3 and status register 10.
 ; Depth 3.
-FHR:    GSUBNC ARHR
+FHR:    ST=0 7
+        GSUBNC ARHR
         GOLNC WPACK
 FHMS:   SETDEC
         ST=0 5
@@ -796,13 +805,18 @@ FHMS:   SETDEC
         ST=1 5                  ; ST 5: x < 0
         C=0 S
 ARHM1:  GSUBNC WUNP
-        GSUBNC ARHMS
-        GSUBNC ARSG5
-        GOLNC WPACK
+        ACEX W
+        LDI 003
+        GSUBNC ARKX
+        LC 3
+        LC 6
+        GSUBNC WMUL             ; the seconds (exact)
+        GONC ARHA3
 FHMSSUB: ST=1 6                 ; ST 6: subtract
         GONC ARHA0
 FHMSADD: ST=0 6
-ARHA0:  N=C
+ARHA0:  ST=1 7                  ; ST 7: ARHR gives seconds
+        N=C
         ACEX W
         M=C
         LDI 0C0
@@ -810,7 +824,7 @@ ARHA0:  N=C
         C=M
         DATA=C                  ; 0C0 = y
         C=N
-        GSUBNC ARHR             ; x in hours
+        GSUBNC ARHR             ; x in seconds
         M=C
         C=0 W
         DADD=C
@@ -820,9 +834,9 @@ ARHA0:  N=C
         DADD=C
         C=REGN 0
         BCEX W                  ; B = y
-        DATA=C                  ; 0C0 = the exponent of x in hours
+        DATA=C                  ; 0C0 = the exponent of x in seconds
         C=B W
-        GSUBNC ARHR             ; y in hours
+        GSUBNC ARHR             ; y in seconds
         ACEX W
         LDI 0C0
         DADD=C
@@ -841,15 +855,15 @@ ARHA2:  ST=0 5
         GONC ARHA3
         ST=1 5
         C=0 S
-ARHA3:  GSUBNC ARHMS
+ARHA3:  GSUBNC ARSHMS
         GSUBNC ARSG5
         GOLNC WPACK
 
-; ARHR: H.MMSSss to hours, in the wide form. In: C = x (register form). Out: C, B.
-; Changes A, B, C, M, N, P, Q, ST 0..2, 5, DADD, RAM 0C1..0C3. Depth 2.
-; hours = H + (60 g + 40 s) / 3600, with g = 100 (x - H) = MM.SSss and s = FRC g: the
-; numerator (minutes and seconds, in seconds) is exact, so only the quotient and the sum
-; are cut.
+; ARHR: H.MMSSss to hours (ST 7 clear) or to seconds (ST 7 set), in the wide form.
+; In: C = x (register form). Out: C, B. Changes A, B, C, M, N, P, Q, ST 0..2, 5, DADD,
+; RAM 0C1..0C3. Depth 2.
+; With g = 100 (x - H) = MM.SSss and s = FRC g, the minutes and seconds in seconds are
+; 60 MM + 100 s = 60 g + 40 s, exact; hours = H + that / 3600, seconds = 3600 H + that.
 ARHR:   SETDEC
         ST=0 5
         ?C<>0 S
@@ -869,7 +883,7 @@ ARHR1:  M=C
         ST=0 0
         GSUBNC ARNRM            ; C, B = x - H
         ?C<>0 W
-        GOLNC ARHR9             ; no fraction: the hours are x
+        GOLNC ARHR9             ; no fraction
         BCEX W
         C=C+1 X
         C=C+1 X
@@ -883,11 +897,8 @@ ARHR1:  M=C
         ST=0 0
         GSUBNC ARNRM            ; C, B = s
         ACEX W
-        C=0 W
         LDI 001
-        M=C
-        C=0 W
-        PT= 12
+        GSUBNC ARKX
         LC 4
         GSUBNC WMUL             ; 40 s
         REGN=C 3
@@ -896,24 +907,20 @@ ARHR1:  M=C
         C=REGN 2
         GSUBNC WUNP
         ACEX W
-        C=0 W
         LDI 001
-        M=C
-        C=0 W
-        PT= 12
+        GSUBNC ARKX
         LC 6
         GSUBNC WMUL             ; 60 g
         ACEX W
         C=N
         M=C
         C=REGN 3
-        GSUBNC WADD             ; the seconds: 60 g + 40 s
+        GSUBNC WADD             ; 60 g + 40 s
+        ?ST=1 7
+        GOC ARHR2
         ACEX W
-        C=0 W
         LDI 003
-        M=C
-        C=0 W
-        PT= 12
+        GSUBNC ARKX
         LC 3
         LC 6
         GSUBNC WDIV             ; / 3600
@@ -923,84 +930,98 @@ ARHR1:  M=C
         C=0 X
         GSUBNC WADD             ; + H
         GOLNC ARSG5
-ARHR9:  C=REGN 1
+ARHR2:  REGN=C 2                ; seconds: + 3600 H
+        C=B W
+        N=C
+        C=REGN 1
+ARHR3:  GSUBNC WUNP
+        ACEX W
+        LDI 003
+        GSUBNC ARKX
+        LC 3
+        LC 6
+        GSUBNC WMUL             ; 3600 H
+        ACEX W
+        C=N
+        M=C
+        C=REGN 2
+        GSUBNC WADD
+        GOLNC ARSG5
+ARHR9:  ?ST=1 7                 ; no fraction: x itself...
+        GONC ARHR8
+        C=0 W                   ; ...or 3600 x
+        GOLNC ARHR2
+ARHR8:  C=REGN 1
         GSUBNC WUNP
         GOLNC ARSG5
 
-; ARHMS: hours to H.MMSSss in the wide form. In: C, B = h >= 0. Out: C, B.
+; ARSHMS: seconds to H.MMSSss in the wide form. In: C, B = T >= 0. Out: C, B.
 ; Changes A, B, C, M, N, P, Q, ST 0..2, DADD, RAM 0C1..0C3. Depth 2.
-; HMS h = H + MM/100 + SS.ss/10^4 = h - (6400 f - 40 MM) / 10^4, with f = h - H and
-; MM = INT 60 f: for an h of ten digits every step is exact but the last, which rounds.
-ARHMS:  SETDEC
+; With H = INT(T / 3600) and MM = INT((T - 3600 H) / 60), H.MMSSss = (T + 6400 H + 40 MM)
+; / 10^4. The quotients are cut, but their integer parts are right; T of twelve digits or
+; fewer keeps every sum exact.
+ARSHMS: SETDEC
         M=C
         LDI 0C0
         DADD=C
         C=B W
-        REGN=C 2                ; 0C2 = the exponent of h
+        REGN=C 2
         C=M
-        REGN=C 1                ; 0C1 = its mantissa
-        GSUBNC ARWINT
-        C=B W
-        M=C
-        ST=0 0
-        GSUBNC ARNRM            ; C, B = f
-        ?C<>0 W
-        GOLNC ARHMZ             ; no fraction: h
+        REGN=C 1                ; 0C1, 0C2 = T
         ACEX W
-        C=0 W
-        LDI 001
-        M=C
-        C=0 W
-        PT= 12
+        LDI 003
+        GSUBNC ARKX
+        LC 3
         LC 6
-        GSUBNC WMUL             ; 60 f, the minutes
-        GSUBNC ARWINT
-        ACEX W                  ; A = MM (0 if e < 0)
-        C=0 W
-        LDI 001
-        M=C
-        C=0 W
-        PT= 12
-        LC 4
-        GSUBNC WMUL             ; 40 MM
+        GSUBNC WDIV
+        GSUBNC ARWINT           ; H (0 below an hour)
         REGN=C 3
         C=B W
-        N=C                     ; 0C3, N = 40 MM
-        C=REGN 2
-        BCEX W
-        C=REGN 1
-        GSUBNC ARWINT
-        C=B W
-        M=C
-        ST=0 0
-        GSUBNC ARNRM            ; f again
+        N=C                     ; 0C3, N = H
+        C=REGN 3
         ACEX W
-        C=0 W
         LDI 003
-        M=C
-        C=0 W
-        PT= 12
+        GSUBNC ARKX
         LC 6
         LC 4
-        GSUBNC WMUL             ; 6400 f
+        GSUBNC WMUL             ; 6400 H
         ACEX W
+        C=REGN 2
+        M=C
+        C=REGN 1
+        GSUBNC WADD             ; T + 6400 H
+        REGN=C 1
+        ACEX W
+        C=B W
+        REGN=C 2                ; 0C1, 0C2 = T + 6400 H
         C=N
+        C=C+1 X
+        C=C+1 X
+        C=C+1 X
+        C=C+1 X
         M=C
         C=REGN 3
-        GSUBNC WSUB             ; 6400 f - 40 MM
-        A=C W
-        C=B W
-        C=C-1 X
-        C=C-1 X
-        C=C-1 X
-        C=C-1 X
-        M=C                     ; / 10^4
-        C=REGN 2
-        BCEX W
-        C=REGN 1
+        GSUBNC WSUB             ; - 10^4 H: the seconds past the hour
         ACEX W
-        GOLNC WSUB              ; h - that
-ARHMZ:  C=REGN 2
-        BCEX W
+        LDI 001
+        GSUBNC ARKX
+        LC 6
+        GSUBNC WDIV
+        GSUBNC ARWINT           ; MM
+        ACEX W
+        LDI 001
+        GSUBNC ARKX
+        LC 4
+        GSUBNC WMUL             ; 40 MM
+        ACEX W
+        C=REGN 2
+        M=C
         C=REGN 1
+        GSUBNC WADD             ; T + 6400 H + 40 MM
+        BCEX W
+        C=C-1 X
+        C=C-1 X
+        C=C-1 X
+        C=C-1 X
+        BCEX W                  ; / 10^4
         RTN

@@ -193,6 +193,54 @@ def mod_cases(rng, n):
     return cases
 
 
+def hours(v):
+    """H.MMSSss (a Fraction) to hours, exactly."""
+    a = abs(v)
+    h = math.floor(a)
+    g = (a - h) * 100
+    mm = math.floor(g)
+    return (h + Fraction(mm, 60) + (g - mm) * 100 / 3600) * (1 if v >= 0 else -1)
+
+
+def hms(v):
+    """Hours (a Fraction) to H.MMSSss, exactly."""
+    a = abs(v)
+    h = math.floor(a)
+    m = (a - h) * 60
+    mm = math.floor(m)
+    return (h + Fraction(mm, 100) + (m - mm) * 60 / 10000) * (1 if v >= 0 else -1)
+
+
+def from_fraction(q, flags):
+    return finish(exact(lambda a, b: a / b, Decimal(q.numerator), Decimal(q.denominator)), flags)
+
+
+HMS_UNARY = [
+    ("FHR", lambda y, x, f: from_fraction(hours(Fraction(x)), f)),
+    ("FHMS", lambda y, x, f: from_fraction(hms(Fraction(x)), f)),
+]
+HMS_BINARY = [
+    ("FHMSADD", lambda y, x, f: from_fraction(hms(hours(Fraction(y)) + hours(Fraction(x))), f)),
+    ("FHMSSUB", lambda y, x, f: from_fraction(hms(hours(Fraction(y)) - hours(Fraction(x))), f)),
+]
+
+
+def hms_unary_cases(rng, n):
+    xs = ["0", "1", "1.3", "1.30", "-1.3", "0.0001", "0.00005", "1.595999999", "0.9999999999",
+          "12.345678", "-12.345678", "123456789.1", "9.999999999E99", "1E-99", "-2.1", "0.6",
+          "1.2030405", "59.59595959", "1E11", "1.00000001E11", "0.9999999999E-5"]
+    return ([(Decimal(0), Decimal(x)) for x in xs]
+            + [(Decimal(0), rand_num(rng, -6, 10)) for _ in range(n)]
+            + [(Decimal(0), rand_num(rng)) for _ in range(n // 10)])
+
+
+def hms_binary_cases(rng, n):
+    pairs = [("1.3", "1.3"), ("0.5959", "0.0001"), ("1", "-1"), ("10.1", "0.5"), ("-3.3", "2.2"),
+             ("0.0001", "0.0002"), ("23.5959", "0.0001"), ("0", "1.45"), ("1.45", "0")]
+    return ([(Decimal(y), Decimal(x)) for y, x in pairs]
+            + [(rand_num(rng, -3, 6), rand_num(rng, -3, 6)) for _ in range(n)])
+
+
 BINARY = [
     ("FMOD", ref_mod),
     ("FPCT", lambda y, x, f: finish(exact(lambda a, b: a * b / 100, y, x), f)),
@@ -469,6 +517,15 @@ def main():
 
     for routine, ref in PARTS:
         cases = fact_cases(rng, n) if routine == "FFACT" else parts_cases(rng, n)
+        run_cases(m, fails, routine, ref, cases)
+        worst[routine] = max(counts(m, routine, cases))
+
+    for routine, ref in HMS_UNARY:
+        cases = hms_unary_cases(rng, n)
+        run_cases(m, fails, routine, ref, cases)
+        worst[routine] = max(counts(m, routine, cases))
+    for routine, ref in HMS_BINARY:
+        cases = hms_binary_cases(rng, n)
         run_cases(m, fails, routine, ref, cases)
         worst[routine] = max(counts(m, routine, cases))
 
