@@ -40,10 +40,10 @@ CUNDER  .equ 01F                ; "_", the entry cursor
 
 ; ---- Tables (tables.asm) --------------------------------------------------------------------
 FNJMPH  .equ 2                  ; FNJMP = 2000: digit 6 of its address
-FNTABH  .equ 2                  ; FNTAB = 2800: digits 6 and 5
-FNTABM  .equ 8
-RUNJMPH .equ 2                  ; RUNJMP = 2200: digits 6 and 5
-RUNJMPM .equ 2
+FNTABH  .equ 2                  ; FNTAB = 2200: digits 6 and 5
+FNTABM  .equ 2
+RUNJMPH .equ 2                  ; RUNJMP = 2100: digits 6 and 5
+RUNJMPM .equ 1
 FPOINT  .equ 00A                ; function codes that keys.asm tells apart
 FBKSP   .equ 00D
 FSHIFT  .equ 00E

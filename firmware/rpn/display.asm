@@ -645,3 +645,26 @@ DSD3B:  ST=1 0
         PT= 1
         LC 3
         GOLNC DSCHAR
+
+; DSBYTE — writes ALPHA byte C[1..0] (C clear elsewhere) as a character: 20..3F as they are,
+; 40..5F as the display's 00..1F, 60..7F (a..e, Σ) and 1D (≠) with display register C's bit.
+; Changes: A, C, P, Q. Depth 2 (DSCHAR).
+DSBYTE: A=C W
+        LDI 020
+        ?A<C X
+        GOC DSBY3               ; below 20: ≠
+        LDI 060
+        ?A<C X
+        GONC DSBY3              ; 60 and up: a..e, Σ
+        LDI 040
+        ?A<C X
+        GOC DSBY1
+        A=A-C X                 ; 40..5F: 00..1F
+DSBY1:  ACEX W
+        GOLNC DSCHAR
+DSBY3:  ACEX W
+        PT= 1
+        LC 0
+        PT= 2
+        LC 1
+        GOLNC DSCHAR

@@ -49,6 +49,25 @@ ENST2:  LDI WORK
         DADD=C
         RTN
 
+; ENEND — ends the number being typed, if one is: flag 45 clears and the stack lift is on.
+; Out: DADD = 0, hexadecimal. Changes: C, ST 0..7. Depth 1.
+ENEND:  SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 14
+        RCR 2
+        ST=C                    ; ST 2 = flag 45
+        ?ST=1 2
+        RTNNC
+        ST=0 2
+        C=ST
+        RCR 12
+        REGN=C 14
+        C=REGN 15
+        C=0 S                   ; a number typed lifts the stack after it
+        REGN=C 15
+        RTN
+
 ; ENDIG — a digit key (B[2..0] = the digit). Depth 0.
 ENDIG:  GSUBNC ENSTART
         C=REGN WENTST

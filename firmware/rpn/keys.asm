@@ -72,10 +72,15 @@ KYD2:   ST=0 4                  ; the shift is used up
         LC 15                   ; C[6..3] = KTAB + offset (KTAB = 0F00)
         CXISA                   ; C[2..0] = the function code
         C=0 M
-        ?C<>0 XS
-        GOLC KYSHOW             ; no key has this place (or an ALPHA character, for now)
         A=C W
         B=A W                   ; B[2..0] = the function code
+        ?C<>0 XS
+        GONC KYD3A
+        C=C-1 XS                ; 1xx: a character in ALPHA mode
+        ?C<>0 XS
+        GOLC SLEEP              ; 2FF: no key has this place
+        GOLNC ALCHAR
+KYD3A:
         ?ST=1 1                 ; a message was showing: the back arrow only clears it
         GONC KYD3
         LDI FBKSP
@@ -103,21 +108,7 @@ KYNULL: RSTKB
         GOLNC KYSHOW
 
 ; KYREL — the key was let go: end the number being typed, then run the function.
-KYREL:  SETHEX
-        C=0 W
-        DADD=C
-        C=REGN 14
-        RCR 2                   ; C[0] = d[2]: ST 2 = flag 45
-        ST=C
-        ?ST=1 2
-        GONC KYEXEC
-        ST=0 2
-        C=ST
-        RCR 12
-        REGN=C 14
-        C=REGN 15
-        C=0 S                   ; a number typed lifts the stack after it
-        REGN=C 15
+KYREL:  GSUBNC ENEND
 ; KYEXEC — runs function B[2..0]: FNJMP + 2 x code.
 KYEXEC: SETHEX
         C=0 W
@@ -182,7 +173,15 @@ KYLIFT: C=0 W
         REGN=C 15
 ; KYSHOW — shows X (or, in ALPHA mode, ALPHA) and the annunciators; then sleeps.
 KYDONE:
-KYSHOW: GSUBNC DSX
+KYSHOW: SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 14
+        RCR 1
+        ST=C                    ; ST 3 = flag 48
+        ?ST=1 3
+        GOLC ALDONE
+        GSUBNC DSX
         GSUBNC DSANN
         GOLNC SLEEP
 
@@ -263,6 +262,9 @@ KYPSHOW: GSUBNC DSPRMT
 
 ; KYPRMT — a key while a prompt waits: A = the key index, C = e, DADD = 0. Depth 0.
 KYPRMT: M=C                     ; M = e
+        PT= 9
+        ?C<>0 PT
+        GOLC XQCHAR             ; a name is being typed after XEQ ALPHA
         C=0 W
         ACEX X
         N=C                     ; N = the key index
@@ -290,6 +292,9 @@ KYPRMT: M=C                     ; M = e
         LDI FPOINT
         ?A<>C X
         GOLNC KYPPT
+        LDI FALPHA
+        ?A<>C X
+        GONC KYPALP
         C=M
         GSUBNC KYATTC
         ST=C
@@ -312,6 +317,14 @@ KYPRMT: M=C                     ; M = e
         REGN=C 15
         GOLNC KYPSHOW
 KYPIGN: GOLNC SLEEP             ; any other key: the prompt stays
+
+; ALPHA: after XEQ a name follows.
+KYPALP: C=M
+        A=C W
+        LDI FXEQ
+        ?A<>C X
+        GOC KYPIGN
+        GOLNC XQALPHA
 
 ; The back arrow: the digit typed goes, or with none the prompt.
 KYPBK:  C=M

@@ -86,6 +86,7 @@
 ; ===========================================================================================
 
         .include "defs.asm"
+        .include "tables.asm"           ; at fixed places: 0F00, 2000, 2100, 2200
 
         .org 0000
         .include "power.asm"
@@ -93,9 +94,11 @@
         .include "entry.asm"
         .include "stack.asm"
         .include "display.asm"
+        .include "alpha.asm"
 
         .org 1000
         .include "arith.asm"
-        .include "trig.asm"
+        .include "trans.asm"
 
-        .include "tables.asm"           ; at fixed places: 0F00, 2000, 2800
+        .org 2600
+        .include "trig.asm"

@@ -262,11 +262,7 @@ KRCF:   GSUBNC KRFL30
         C=C&A
         GONC KRFPUT
 ; KRFS — FS? nn from the keyboard: YES or NO, as a message.
-KRFS:   C=B W
-        A=C W
-        LDI 056
-        ?A<C X
-        GOLNC ERRNONEX
+KRFS:   GSUBNC KRFL56
         GSUBNC FLMASK
         C=C&A
         ?C<>0 W
@@ -648,3 +644,206 @@ KPRG4:  M=C                     ; in decimal
         GSUBNC DSDEC3
         GSUBNC DSPAD
         GOLNC MSGSHOW
+
+; ----- More functions of X, and of Y and X --------------------------------------------------
+KLOG:   GSUBNC XGET
+        GSUBNC FLOG
+        GOLNC MONEXIT
+KLN:    GSUBNC XGET
+        GSUBNC FLN
+        GOLNC MONEXIT
+KALOG:  GSUBNC XGET
+        GSUBNC FALOG
+        GOLNC MONEXIT
+KEXP:   GSUBNC XGET
+        GSUBNC FEXP
+        GOLNC MONEXIT
+KLN1P:  GSUBNC XGET
+        GSUBNC FLN1P
+        GOLNC MONEXIT
+KEXPM1: GSUBNC XGET
+        GSUBNC FEXPM1
+        GOLNC MONEXIT
+KASIN:  GSUBNC XGET
+        GSUBNC FASIN
+        GOLNC MONEXIT
+KACOS:  GSUBNC XGET
+        GSUBNC FACOS
+        GOLNC MONEXIT
+KATAN:  GSUBNC XGET
+        GSUBNC FATAN
+        GOLNC MONEXIT
+KD2R:   GSUBNC XGET
+        GSUBNC FD2R
+        GOLNC MONEXIT
+KR2D:   GSUBNC XGET
+        GSUBNC FR2D
+        GOLNC MONEXIT
+KABS:   GSUBNC XGET
+        GSUBNC FABS
+        GOLNC MONEXIT
+KINT:   GSUBNC XGET
+        GSUBNC FINT
+        GOLNC MONEXIT
+KFRC:   GSUBNC XGET
+        GSUBNC FFRC
+        GOLNC MONEXIT
+KSIGN:  GSUBNC XGET
+        GSUBNC FSIGN
+        GOLNC MONEXIT
+KFACT:  GSUBNC XGET
+        GSUBNC FFACT
+        GOLNC MONEXIT
+KHMS:   GSUBNC XGET
+        GSUBNC FHMS
+        GOLNC MONEXIT
+KHR:    GSUBNC XGET
+        GSUBNC FHR
+        GOLNC MONEXIT
+KPOW:   GSUBNC XYGET
+        GSUBNC FPOW
+        GOLNC DYEXIT
+KMOD:   GSUBNC XYGET
+        GSUBNC FMOD
+        GOLNC DYEXIT
+KHMSA:  GSUBNC XYGET
+        GSUBNC FHMSADD
+        GOLNC DYEXIT
+KHMSS:  GSUBNC XYGET
+        GSUBNC FHMSSUB
+        GOLNC DYEXIT
+KP2R:   GSUBNC XYGET
+        GSUBNC FP2R
+        GOLNC TWOEXIT
+KR2P:   GSUBNC XYGET
+        GSUBNC FR2P
+; TWOEXIT — a function with two results ends: C = the new X, A = the new Y; LASTX = X.
+TWOEXIT: M=C
+        SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 3
+        REGN=C 4
+        ACEX W
+        REGN=C 2
+        C=M
+        REGN=C 3
+        GOLNC KYLIFT
+
+; ----- Angles, clearing, exchange ------------------------------------------------------------
+
+; KDEG, KRAD, KGRAD — the angle mode: flags 42 (GRAD) and 43 (RAD).
+KDEG:   LDI 000
+        GONC KANG
+KRAD:   LDI 001
+        GONC KANG
+KGRAD:  LDI 002
+KANG:   A=C W
+        SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 14
+        RCR 3
+        ST=C
+        ST=0 1
+        ST=0 0
+        C=ST
+        PT= 0
+        C=A+C PT
+        RCR 11
+        REGN=C 14
+        GOLNC KYSHOW
+
+; KCLST — CLST: X Y Z T are 0.
+KCLST:  SETHEX
+        C=0 W
+        DADD=C
+        REGN=C 0
+        REGN=C 1
+        REGN=C 2
+        REGN=C 3
+        GOLNC KYSHOW
+
+; KCLD — CLD: the message goes; X (or ALPHA) shows.
+KCLD:   GOLNC KYSHOW
+
+; KCLRG — CLRG: every data register, R00 to the top, is 0.
+KCLRG:  SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 13
+        RCR 3
+        A=C W
+        B=A W                   ; B[2..0] = the top + 1
+        C=REGN 13
+        A=C W                   ; A[2..0] = R00
+KCLR1:  ?A<B X
+        GONC KCLR2
+        ACEX W
+        DADD=C
+        ACEX W
+        C=0 W
+        DATA=C
+        A=A+1 X
+        GONC KCLR1
+KCLR2:  GOLNC KYSHOW
+
+; KAVIEW — AVIEW: ALPHA shows until the next key.
+KAVIEW: GSUBNC ALSHOW
+        GOLNC MSGSHOW
+
+; KRXCH — X<> nn: X and the register change places.
+KRXCH:  C=B W
+        DADD=C
+        C=REGN 0
+        M=C
+        C=0 W
+        DADD=C
+        C=REGN 3
+        N=C
+        C=M
+        REGN=C 3
+        C=B W
+        DADD=C
+        C=N
+        DATA=C
+        GOLNC KYSHOW
+
+; KRFC — FC? nn; KRFSC, KRFCC — FS?C and FC?C: the answer, then the flag is clear.
+KRFC:   GSUBNC KRFL56
+        GSUBNC FLMASK
+        C=C&A
+        ?C<>0 W
+        GOLC KNO
+        GOLNC KYES
+KRFSC:  GSUBNC KRFL30
+        GSUBNC FLTC
+        ?ST=1 0
+        GOLC KYES
+        GOLNC KNO
+KRFCC:  GSUBNC KRFL30
+        GSUBNC FLTC
+        ?ST=1 0
+        GOLC KNO
+        GOLNC KYES
+; KRFL56 — returns for a flag number B[1..0] below 56; NONEXISTENT otherwise.
+KRFL56: C=B W
+        A=C W
+        LDI 056
+        ?A<C X
+        RTNC
+        GOLNC ERRNONEX
+; FLTC — tests flag B[1..0] (ST 0 = it was set) and clears it. Changes: A, C, M, ST 0.
+; Depth 2 (FLMASK).
+FLTC:   GSUBNC FLMASK
+        M=C
+        ST=0 0
+        C=C&A
+        ?C<>0 W
+        GONC FLTC1
+        ST=1 0
+FLTC1:  C=M
+        C=-C-1 W
+        C=C&A
+        REGN=C 14
+        RTN

@@ -1,41 +1,46 @@
 ; ===========================================================================================
 ;  tables.asm: the keyboard's functions, their codes, names and code addresses.
-;  KTAB (page 0, 0F00): four tables of the function code of each key index (column x 9 +
-;  row): unshifted, shifted (+40), ALPHA (+80), ALPHA shifted (+C0); COLTAB (0FF0) gives
-;  column x 9 for each column code. FNJMP (2000): a long jump per function code. FNTAB
-;  (2800): eight words per function code, the attribute word (bit 0: an entry key) and the
-;  name, padded with blanks to seven characters.
+;  KTAB (0F00): four tables of the function code of each key index (column x 9 + row):
+;  unshifted, shifted (+40), ALPHA (+80), ALPHA shifted (+C0); in the ALPHA tables 1xx is
+;  the character xx; 2FF is no key. COLTAB (0FF0) gives column x 9 for each column code.
+;  FNJMP (2000): a long jump per function code. RUNJMP (2100): the second entry of a
+;  function that prompts. FNTAB (2200): eight words per function code, the attribute word
+;  (keys.asm says what its bits mean) and the name, padded with blanks to seven characters.
+;  (Written by tables.py from its lists; change them there.)
 ; ===========================================================================================
 
-        .org 0F00
+        .org 0F00                ; unshifted
 KTAB:
-        .word 047, 01B, 00E, 012, 014, 013, 015, 016, 3FF    ; Σ+ X<>Y SHIFT ENTER^ - + * / -
-        .word 017, 01C, 020, 3FF, 007, 004, 001, 000, 3FF    ; 1/X RDN XEQ - 7 4 1 0 -
-        .word 018, 01D, 021, 00C, 008, 005, 002, 00A, 3FF    ; SQRT SIN STO CHS 8 5 2 . -
-        .word 019, 01E, 022, 00B, 009, 006, 003, 024, 3FF    ; LOG COS RCL EEX 9 6 3 R/S -
-        .word 01A, 01F, 023, 00D, 00F, 011, 010, 3FF, 3FF    ; LN TAN SST <- ALPHA PRGM USER - -
-        .org 0F40
-        .word 025, 02A, 04C, 033, 037, 03B, 03F, 043, 3FF    ; Σ- CLΣ SHIFT  CATALOG X=Y? X<=Y? X>Y? X=0? -
-        .word 026, 02B, 02F, 3FF, 038, 03C, 040, 044, 3FF    ; Y^X % ASN - SF BEEP FIX PI -
-        .word 027, 02C, 030, 034, 039, 03D, 041, 045, 3FF    ; X^2 ASIN LBL ISG CF P-R SCI LASTX -
-        .word 028, 02D, 031, 035, 03A, 03E, 042, 046, 3FF    ; 10^X ACOS GTO RTN FS? R-P ENG VIEW -
-        .word 029, 02E, 032, 036, 00F, 011, 010, 3FF, 3FF    ; E^X ATAN BST CLX ALPHA PRGM USER - -
-        .org 0F80                ; ALPHA: the same as unshifted until ALPHA mode exists
-        .word 047, 01B, 00E, 012, 014, 013, 015, 016, 3FF
-        .word 017, 01C, 020, 3FF, 007, 004, 001, 000, 3FF
-        .word 018, 01D, 021, 00C, 008, 005, 002, 00A, 3FF
-        .word 019, 01E, 022, 00B, 009, 006, 003, 024, 3FF
-        .word 01A, 01F, 023, 00D, 00F, 011, 010, 3FF, 3FF
-        .org 0FC0
-        .word 025, 02A, 04C, 033, 037, 03B, 03F, 043, 3FF
-        .word 026, 02B, 02F, 3FF, 038, 03C, 040, 044, 3FF
-        .word 027, 02C, 030, 034, 039, 03D, 041, 045, 3FF
-        .word 028, 02D, 031, 035, 03A, 03E, 042, 046, 3FF
-        .word 029, 02E, 032, 036, 00F, 011, 010, 3FF, 3FF
+        .word 047, 01B, 00E, 012, 014, 013, 015, 016, 2FF    ; Σ+ X<>Y SHIFT ENTER^ - + * / -
+        .word 017, 01C, 020, 2FF, 007, 004, 001, 000, 2FF    ; 1/X RDN XEQ - 7 4 1 0 -
+        .word 018, 01D, 021, 00C, 008, 005, 002, 00A, 2FF    ; SQRT SIN STO CHS 8 5 2 . -
+        .word 019, 01E, 022, 00B, 009, 006, 003, 024, 2FF    ; LOG COS RCL EEX 9 6 3 R/S -
+        .word 01A, 01F, 023, 00D, 00F, 011, 010, 2FF, 2FF    ; LN TAN SST <- ALPHA PRGM USER - -
+        .org 0F40                ; shifted
+        .word 025, 02A, 04C, 033, 037, 03B, 03F, 043, 2FF    ; Σ- CLΣ SHIFT  CATALOG X=Y? X<=Y? X>Y? X=0? -
+        .word 026, 02B, 02F, 2FF, 038, 03C, 040, 044, 2FF    ; Y^X % ASN - SF BEEP FIX PI -
+        .word 027, 02C, 030, 034, 039, 03D, 041, 045, 2FF    ; X^2 ASIN LBL ISG CF P-R SCI LASTX -
+        .word 028, 02D, 031, 035, 03A, 03E, 042, 046, 2FF    ; 10^X ACOS GTO RTN FS? R-P ENG VIEW -
+        .word 029, 02E, 032, 036, 00F, 011, 010, 2FF, 2FF    ; E^X ATAN BST CLX ALPHA PRGM USER - -
+        .org 0F80                ; ALPHA
+        .word 141, 146, 00E, 14E, 151, 155, 159, 13A, 2FF    ; A F SHIFT N Q U Y : -
+        .word 142, 147, 14B, 2FF, 152, 156, 15A, 120, 2FF    ; B G K - R V Z ' ' -
+        .word 143, 148, 14C, 14F, 153, 157, 13D, 12C, 2FF    ; C H L O S W = , -
+        .word 144, 149, 14D, 150, 154, 158, 13F, 024, 2FF    ; D I M P T X ? R/S -
+        .word 145, 14A, 023, 04D, 00F, 011, 010, 2FF, 2FF    ; E J SST <-  ALPHA PRGM USER - -
+        .org 0FC0                ; ALPHA shifted
+        .word 161, 17E, 04C, 04F, 12D, 12B, 12A, 12F, 2FF    ; a Σ SHIFT  APPEND - + * / -
+        .word 162, 125, 11D, 2FF, 137, 134, 131, 130, 2FF    ; b % ≠ - 7 4 1 0 -
+        .word 163, 13C, 126, 124, 138, 135, 132, 12E, 2FF    ; c < & $ 8 5 2 . -
+        .word 164, 13E, 140, 15E, 139, 136, 133, 024, 2FF    ; d > @ ^ 9 6 3 R/S -
+        .word 165, 127, 023, 04E, 00F, 011, 010, 2FF, 2FF    ; e ' SST CLA ALPHA PRGM USER - -
         .org 0FF0
 COLTAB: .word 000, 000, 000, 009, 000, 000, 000, 012, 01B, 000, 000, 000, 024, 000, 000, 000
 
-; ----- codes: 0=00, 1=01, 2=02, 3=03, 4=04, 5=05, 6=06, 7=07, 8=08, 9=09, .=0A, EEX=0B, CHS=0C, <-=0D, SHIFT=0E, ALPHA=0F, USER=10, PRGM=11, ENTER^=12, +=13, -=14, *=15, /=16, 1/X=17, SQRT=18, LOG=19, LN=1A, X<>Y=1B, RDN=1C, SIN=1D, COS=1E, TAN=1F, XEQ=20, STO=21, RCL=22, SST=23, R/S=24, Σ-=25, Y^X=26, X^2=27, 10^X=28, E^X=29, CLΣ=2A, %=2B, ASIN=2C, ACOS=2D, ATAN=2E, ASN=2F, LBL=30, GTO=31, BST=32, CATALOG=33, ISG=34, RTN=35, CLX=36, X=Y?=37, SF=38, CF=39, FS?=3A, X<=Y?=3B, BEEP=3C, P-R=3D, R-P=3E, X>Y?=3F, FIX=40, SCI=41, ENG=42, X=0?=43, PI=44, LASTX=45, VIEW=46, Σ+=47, ST+=48, ST-=49, ST*=4A, ST/=4B, SHIFT =4C
+NFUNC   .equ 079                ; the number of function codes
+FALPHA  .equ 00F
+FXEQ    .equ 020
+FALBK   .equ 04D
 
 ; ----- FNJMP: one long jump per function code -----
         .org 2000
@@ -55,7 +60,7 @@ FNJMP:
         GOLNC ENCHS    ; 0C CHS
         GOLNC ENBKSP   ; 0D <-
         GOLNC KSHIFT   ; 0E SHIFT
-        GOLNC ERRNONEX ; 0F ALPHA
+        GOLNC KALPHA   ; 0F ALPHA
         GOLNC KUSER    ; 10 USER
         GOLNC KPRGM    ; 11 PRGM
         GOLNC KENTER   ; 12 ENTER^
@@ -65,28 +70,28 @@ FNJMP:
         GOLNC KDIV     ; 16 /
         GOLNC KINV     ; 17 1/X
         GOLNC KSQRT    ; 18 SQRT
-        GOLNC ERRNONEX ; 19 LOG
-        GOLNC ERRNONEX ; 1A LN
+        GOLNC KLOG     ; 19 LOG
+        GOLNC KLN      ; 1A LN
         GOLNC KSWAP    ; 1B X<>Y
         GOLNC KRDN     ; 1C RDN
         GOLNC KSIN     ; 1D SIN
         GOLNC KCOS     ; 1E COS
         GOLNC KTAN     ; 1F TAN
-        GOLNC ERRNONEX ; 20 XEQ
+        GOLNC KPROMPT  ; 20 XEQ
         GOLNC KPROMPT  ; 21 STO
         GOLNC KPROMPT  ; 22 RCL
         GOLNC ERRNONEX ; 23 SST
         GOLNC ERRNONEX ; 24 R/S
         GOLNC KSIGM    ; 25 Σ-
-        GOLNC ERRNONEX ; 26 Y^X
+        GOLNC KPOW     ; 26 Y^X
         GOLNC KSQ      ; 27 X^2
-        GOLNC ERRNONEX ; 28 10^X
-        GOLNC ERRNONEX ; 29 E^X
+        GOLNC KALOG    ; 28 10^X
+        GOLNC KEXP     ; 29 E^X
         GOLNC KCLSIG   ; 2A CLΣ
         GOLNC KPCT     ; 2B %
-        GOLNC ERRNONEX ; 2C ASIN
-        GOLNC ERRNONEX ; 2D ACOS
-        GOLNC ERRNONEX ; 2E ATAN
+        GOLNC KASIN    ; 2C ASIN
+        GOLNC KACOS    ; 2D ACOS
+        GOLNC KATAN    ; 2E ATAN
         GOLNC ERRNONEX ; 2F ASN
         GOLNC ERRNONEX ; 30 LBL
         GOLNC ERRNONEX ; 31 GTO
@@ -101,8 +106,8 @@ FNJMP:
         GOLNC KPROMPT  ; 3A FS?
         GOLNC KXLEY    ; 3B X<=Y?
         GOLNC KBEEP    ; 3C BEEP
-        GOLNC ERRNONEX ; 3D P-R
-        GOLNC ERRNONEX ; 3E R-P
+        GOLNC KP2R     ; 3D P-R
+        GOLNC KR2P     ; 3E R-P
         GOLNC KXGTY    ; 3F X>Y?
         GOLNC KPROMPT  ; 40 FIX
         GOLNC KPROMPT  ; 41 SCI
@@ -117,9 +122,53 @@ FNJMP:
         GOLNC KPROMPT  ; 4A ST*
         GOLNC KPROMPT  ; 4B ST/
         GOLNC KSHOFF   ; 4C SHIFT 
+        GOLNC ALBK     ; 4D <- 
+        GOLNC KCLA     ; 4E CLA
+        GOLNC KAPPND   ; 4F APPEND
+        GOLNC KDEG     ; 50 DEG
+        GOLNC KRAD     ; 51 RAD
+        GOLNC KGRAD    ; 52 GRAD
+        GOLNC KCLST    ; 53 CLST
+        GOLNC KCLD     ; 54 CLD
+        GOLNC KABS     ; 55 ABS
+        GOLNC KINT     ; 56 INT
+        GOLNC KFRC     ; 57 FRC
+        GOLNC KSIGN    ; 58 SIGN
+        GOLNC KMOD     ; 59 MOD
+        GOLNC KFACT    ; 5A FACT
+        GOLNC KHMS     ; 5B HMS
+        GOLNC KHR      ; 5C HR
+        GOLNC KHMSA    ; 5D HMS+
+        GOLNC KHMSS    ; 5E HMS-
+        GOLNC KD2R     ; 5F D-R
+        GOLNC KR2D     ; 60 R-D
+        GOLNC KLN1P    ; 61 LN1+X
+        GOLNC KEXPM1   ; 62 E^X-1
+        GOLNC KXNEY    ; 63 X≠Y?
+        GOLNC KXLTY    ; 64 X<Y?
+        GOLNC KXLE0    ; 65 X<=0?
+        GOLNC KXLT0    ; 66 X<0?
+        GOLNC KXGT0    ; 67 X>0?
+        GOLNC KXNE0    ; 68 X≠0?
+        GOLNC KAVIEW   ; 69 AVIEW
+        GOLNC KCLRG    ; 6A CLRG
+        GOLNC KPROMPT  ; 6B X<>
+        GOLNC KPROMPT  ; 6C ARCL
+        GOLNC KPROMPT  ; 6D ASTO
+        GOLNC KPROMPT  ; 6E FC?
+        GOLNC KPROMPT  ; 6F FS?C
+        GOLNC KPROMPT  ; 70 FC?C
+        GOLNC ERRNONEX ; 71 OCT
+        GOLNC ERRNONEX ; 72 DEC
+        GOLNC ERRNONEX ; 73 RND
+        GOLNC ERRNONEX ; 74 MEAN
+        GOLNC ERRNONEX ; 75 SDEV
+        GOLNC KPROMPT  ; 76 TONE
+        GOLNC ERRNONEX ; 77 SIZE
+        GOLNC KPROMPT  ; 78 ΣREG
 
 ; ----- RUNJMP: the second entry of a function that prompts -----
-        .org 2200
+        .org 2100
 RUNJMP:
         GOLNC ERRNONEX ; 00 0
         GOLNC ERRNONEX ; 01 1
@@ -198,9 +247,53 @@ RUNJMP:
         GOLNC KRSTM    ; 4A ST*
         GOLNC KRSTD    ; 4B ST/
         GOLNC ERRNONEX ; 4C SHIFT 
+        GOLNC ERRNONEX ; 4D <- 
+        GOLNC ERRNONEX ; 4E CLA
+        GOLNC ERRNONEX ; 4F APPEND
+        GOLNC ERRNONEX ; 50 DEG
+        GOLNC ERRNONEX ; 51 RAD
+        GOLNC ERRNONEX ; 52 GRAD
+        GOLNC ERRNONEX ; 53 CLST
+        GOLNC ERRNONEX ; 54 CLD
+        GOLNC ERRNONEX ; 55 ABS
+        GOLNC ERRNONEX ; 56 INT
+        GOLNC ERRNONEX ; 57 FRC
+        GOLNC ERRNONEX ; 58 SIGN
+        GOLNC ERRNONEX ; 59 MOD
+        GOLNC ERRNONEX ; 5A FACT
+        GOLNC ERRNONEX ; 5B HMS
+        GOLNC ERRNONEX ; 5C HR
+        GOLNC ERRNONEX ; 5D HMS+
+        GOLNC ERRNONEX ; 5E HMS-
+        GOLNC ERRNONEX ; 5F D-R
+        GOLNC ERRNONEX ; 60 R-D
+        GOLNC ERRNONEX ; 61 LN1+X
+        GOLNC ERRNONEX ; 62 E^X-1
+        GOLNC ERRNONEX ; 63 X≠Y?
+        GOLNC ERRNONEX ; 64 X<Y?
+        GOLNC ERRNONEX ; 65 X<=0?
+        GOLNC ERRNONEX ; 66 X<0?
+        GOLNC ERRNONEX ; 67 X>0?
+        GOLNC ERRNONEX ; 68 X≠0?
+        GOLNC ERRNONEX ; 69 AVIEW
+        GOLNC ERRNONEX ; 6A CLRG
+        GOLNC KRXCH    ; 6B X<>
+        GOLNC ERRNONEX ; 6C ARCL
+        GOLNC ERRNONEX ; 6D ASTO
+        GOLNC KRFC     ; 6E FC?
+        GOLNC KRFSC    ; 6F FS?C
+        GOLNC KRFCC    ; 70 FC?C
+        GOLNC ERRNONEX ; 71 OCT
+        GOLNC ERRNONEX ; 72 DEC
+        GOLNC ERRNONEX ; 73 RND
+        GOLNC ERRNONEX ; 74 MEAN
+        GOLNC ERRNONEX ; 75 SDEV
+        GOLNC ERRNONEX ; 76 TONE
+        GOLNC ERRNONEX ; 77 SIZE
+        GOLNC ERRNONEX ; 78 ΣREG
 
 ; ----- FNTAB: attributes and names -----
-        .org 2800
+        .org 2200
 FNTAB:
         .word 001                ; 00
         .lcd "0      "
@@ -266,7 +359,7 @@ FNTAB:
         .lcd "COS    "
         .word 000                ; 1F
         .lcd "TAN    "
-        .word 000                ; 20
+        .word 002                ; 20
         .lcd "XEQ    "
         .word 01A                ; 21
         .lcd "STO    "
@@ -356,3 +449,91 @@ FNTAB:
         .lcd "ST/    "
         .word 001                ; 4C
         .lcd "SHIFT  "
+        .word 001                ; 4D
+        .lcd "<-     "
+        .word 000                ; 4E
+        .lcd "CLA    "
+        .word 000                ; 4F
+        .lcd "APPEND "
+        .word 000                ; 50
+        .lcd "DEG    "
+        .word 000                ; 51
+        .lcd "RAD    "
+        .word 000                ; 52
+        .lcd "GRAD   "
+        .word 000                ; 53
+        .lcd "CLST   "
+        .word 000                ; 54
+        .lcd "CLD    "
+        .word 000                ; 55
+        .lcd "ABS    "
+        .word 000                ; 56
+        .lcd "INT    "
+        .word 000                ; 57
+        .lcd "FRC    "
+        .word 000                ; 58
+        .lcd "SIGN   "
+        .word 000                ; 59
+        .lcd "MOD    "
+        .word 000                ; 5A
+        .lcd "FACT   "
+        .word 000                ; 5B
+        .lcd "HMS    "
+        .word 000                ; 5C
+        .lcd "HR     "
+        .word 000                ; 5D
+        .lcd "HMS+   "
+        .word 000                ; 5E
+        .lcd "HMS-   "
+        .word 000                ; 5F
+        .lcd "D-R    "
+        .word 000                ; 60
+        .lcd "R-D    "
+        .word 000                ; 61
+        .lcd "LN1+X  "
+        .word 000                ; 62
+        .lcd "E^X-1  "
+        .word 000                ; 63
+        .word 018, 10D, 019, 03F, 020, 020, 220   ; X≠Y?
+        .word 000                ; 64
+        .lcd "X<Y?   "
+        .word 000                ; 65
+        .lcd "X<=0?  "
+        .word 000                ; 66
+        .lcd "X<0?   "
+        .word 000                ; 67
+        .lcd "X>0?   "
+        .word 000                ; 68
+        .word 018, 10D, 030, 03F, 020, 020, 220   ; X≠0?
+        .word 000                ; 69
+        .lcd "AVIEW  "
+        .word 000                ; 6A
+        .lcd "CLRG   "
+        .word 00A                ; 6B
+        .lcd "X<>    "
+        .word 00A                ; 6C
+        .lcd "ARCL   "
+        .word 00A                ; 6D
+        .lcd "ASTO   "
+        .word 002                ; 6E
+        .lcd "FC?    "
+        .word 002                ; 6F
+        .lcd "FS?C   "
+        .word 002                ; 70
+        .lcd "FC?C   "
+        .word 000                ; 71
+        .lcd "OCT    "
+        .word 000                ; 72
+        .lcd "DEC    "
+        .word 000                ; 73
+        .lcd "RND    "
+        .word 000                ; 74
+        .lcd "MEAN   "
+        .word 000                ; 75
+        .lcd "SDEV   "
+        .word 004                ; 76
+        .lcd "TONE   "
+        .word 000                ; 77
+        .lcd "SIZE   "
+        .word 002                ; 78
+        .lcd "ΣREG   "

@@ -280,16 +280,34 @@ SHIFTED = {
     "X<=Y?": 61, "BEEP": 62, "P-R": 63, "R-P": 64,
     "X>Y?": 71, "FIX": 72, "SCI": 73, "ENG": 74,
     "X=0?": 81, "PI": 82, "LASTX": 83, "VIEW": 84,
+    "APPEND": 41,
 }
+# The characters of ALPHA mode: unshifted on these keys...
+ALPHA_KEYS = dict(zip("ABCDEFGHIJKLMNOPQRSTUVWXYZ=?: ,",
+                      [11, 12, 13, 14, 15, 21, 22, 23, 24, 25, 32, 33, 34, 41, 43, 44, 51, 52,
+                       53, 54, 61, 62, 63, 64, 71, 72, 73, 74, 81, 82, 83]))
+# ...and shifted.
+ALPHA_SHIFTED = dict(zip("0123456789.-+*/abcdeΣ%≠<&$>@^'",
+                         [82, 72, 73, 74, 62, 63, 64, 52, 53, 54, 83, 51, 61, 71, 81, 11, 12, 13,
+                          14, 15, 21, 22, 32, 23, 33, 43, 24, 34, 44, 25]))
 # In a prompt after ".", the keys that carry these letters in ALPHA name stack registers.
 LETTER = {"X": 64, "Y": 71, "Z": 72, "T": 54, "L": 33}
 
 
 def key_numbers(text):
-    """'2 ENTER 3 +' or 'SHIFT FIX 4' (or just 'FIX 4') as valdor-run's #N list."""
+    """'2 ENTER 3 +' or 'SHIFT FIX 4' (or just 'FIX 4') as valdor-run's #N list; a word in
+    single quotes is typed in ALPHA mode ('LN1+X'), and #N is a key number."""
     out = []
     for word in text.split():
-        if word in SHIFTED:
+        if len(word) > 2 and word[0] == word[-1] == "'":
+            for ch in word[1:-1]:
+                if ch in ALPHA_KEYS:
+                    out.append("#%d" % ALPHA_KEYS[ch])
+                else:
+                    out += ["#%d" % KEYS["SHIFT"], "#%d" % ALPHA_SHIFTED[ch]]
+        elif word.startswith("#"):
+            out.append(word)
+        elif word in SHIFTED:
             out += ["#%d" % KEYS["SHIFT"], "#%d" % SHIFTED[word]]
         elif word in KEYS:
             out.append("#%d" % KEYS[word])

@@ -90,6 +90,25 @@ DISPLAY = [
     ("2 ENTER 3 Σ+ 2 ENTER 3 Σ- RCL 1 2", "0.0000       "),
     ("2 ENTER 3 Σ+ CLΣ RCL 1 6", "0.0000       "),
     ("PRGM", "00 REG 204  "),
+    # functions of the other layers on their keys
+    ("2 LN FIX 9", "0.693147181  "),
+    ("3 0 SIN", "0.5000       "),
+    ("2 CHS ENTER 3 Y^X", "-8.0000      "),
+    ("3 ENTER 4 R-P X<>Y", "36.8699      "),
+    # ALPHA and XEQ
+    ("ALPHA 'RST'", "RST_        "),
+    ("ALPHA 'A' BKSP", "_           "),
+    ("ALPHA 'ABCDEFGHIJKLMNOPQRSTUVWXYZ'", "NOPQRSTUVWX_"),  # 24 characters at most
+    ("ALPHA 'AB' ALPHA ALPHA", "AB          "),
+    ("ALPHA 'AB' ALPHA ALPHA 'C'", "C_          "),   # the first character replaces
+    ("ALPHA 'AB' ALPHA ALPHA APPEND 'C'", "ABC_        "),
+    ("ALPHA 'HELLO' ALPHA XEQ ALPHA 'AVIEW' ALPHA", "HELLO       "),
+    ("XEQ ALPHA 'AB'", "XEQ AB_     "),
+    ("XEQ ALPHA 'XYZ' ALPHA", "NONEXISTENT "),
+    ("2 CHS XEQ ALPHA 'ABS' ALPHA", "2.0000       "),
+    ("5 ENTER 3 XEQ ALPHA 'X≠Y?' ALPHA", "YES         "),
+    ("XEQ ALPHA 'RAD' ALPHA 1 SIN", "0.8415       "),
+    ("XEQ ALPHA 'FIX' ALPHA 2", "0.00         "),
 ]
 
 # keys -> (X, Y, LASTX) afterwards, as numbers
@@ -108,6 +127,8 @@ STACK = [
     ("2 0 0 ENTER 1 5 %", ("30", "200", "15")),
     ("2 ENTER 3 Σ+", ("1", "2", "3")),         # n in X, x in LASTX
     ("7 ENTER 2 X<=Y?", ("2", "7", "0")),      # a test changes nothing
+    ("2 XEQ ALPHA 'LN1+X' ALPHA", ("1.098612289", "0", "2")),
+    ("1 2 STO 0 5 7 XEQ ALPHA 'X<>' ALPHA 0 5 RCL 0 5", ("7", "12", "0")),
 ]
 
 
