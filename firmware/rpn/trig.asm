@@ -253,12 +253,12 @@ FACOS:  CLRST
         C=0 S
 TGAC1:  GSUBNC TGSQ1
         N=C                     ; y = sqrt(1 - x^2), x = |x|
-        C=B W
+        C=M
         ABEX W
+        BCEX W
         ACEX W
         M=C
         C=N
-        ABEX W
         ACEX W
         GOLNC TGV2
 
@@ -270,34 +270,27 @@ TGSQ1:  M=C
         LDI TGWORK
         DADD=C
         C=M
-        REGN=C TGRW             ; a
-        C=0 X
-        A=0 W
-        B=0 W
-        PT= 12
-        LC 1
-        ACEX W                  ; y = 1, x = a
+        REGN=C TGRW             ; a (M = its exponent)
+        GSUBNC TGONE            ; y = 1, x = a
         GSUBNC WSUB             ; 1 - a (exact)
         ?C<>0 S
         GOLC ERRDATA            ; a > 1
+        GSUBNC TGDA
         REGN=C TGRT
         C=B W
         REGN=C TGRSX
         C=REGN TGRW
         M=C
-        C=0 X
-        A=0 W
-        B=0 W
-        PT= 12
-        LC 1
-        ACEX W
+        GSUBNC TGONE
         GSUBNC WADD             ; 1 + a
+        GSUBNC TGDA
         A=C W
         C=REGN TGRSX
         M=C
         C=REGN TGRT
         GSUBNC WMUL             ; (1 - a)(1 + a)
         GSUBNC WSQRT
+        GSUBNC TGDA
         N=C
         C=B W
         M=C                     ; x = the root
@@ -305,6 +298,24 @@ TGSQ1:  M=C
         A=C W
         B=A W
         A=0 X                   ; y = a
+        C=N
+        RTN
+
+; TGONE: A, B = 1 and C = the mantissa of the register-form number C (wide form; M is its
+; exponent). Changes A, B, C, P. Depth 1.
+TGONE:  C=0 X
+        ACEX W
+        C=0 W
+        PT= 12
+        LC 1
+        ACEX W
+        B=0 W
+        RTN
+
+; TGDA: DADD = TGWORK, keeping C. Changes N. Depth 1.
+TGDA:   N=C
+        LDI TGWORK
+        DADD=C
         C=N
         RTN
 
@@ -332,11 +343,13 @@ TGRP2:  M=C
         ACEX W
         REGN=C TGRA             ; |x|
         GSUBNC TGSQW
+        GSUBNC TGDA
         REGN=C TGRT             ; x^2
         C=B W
         REGN=C TGRSX
         C=REGN TGRY
         GSUBNC TGSQW            ; y^2
+        GSUBNC TGDA
         A=C W
         C=REGN TGRSX
         M=C
@@ -344,6 +357,7 @@ TGRP2:  M=C
         GSUBNC WADD
         GSUBNC WSQRT
         GSUBNC WPACK
+        GSUBNC TGDA
         REGN=C TGRW             ; r
         C=REGN TGRY
         GSUBNC WUNP
@@ -365,16 +379,14 @@ TGSQW:  GSUBNC WUNP
 ; TGV2: the angle of (x, y) for x, y >= 0, then TGANG. In: A, B = y, C, M = x (wide).
 ; Swaps them when y > x (toggling ST 6: a quarter less the angle). Jumped to.
 TGV2:   SETDEC
-        M=C
-        C=0 W
+        N=C                     ; N = x's mantissa
         LDI TGWORK
         DADD=C
-        C=M
-        CMEX                    ; C = x's exponent, M = x's mantissa
+        C=M                     ; C = x's exponent
         ?A<>0 W
         GONC TGV2Z              ; y = 0: the angle is 0
-        REGN=C TGRLV            ; x's exponent
-        C=M
+        REGN=C TGRLV
+        C=N
         ?C<>0 W
         GOC TGV21
         ?ST=1 6                 ; x = 0: a quarter
@@ -402,14 +414,15 @@ TGV21:  REGN=C TGRA             ; x's mantissa
         GOC TGV25
         ?A<>C W
         GONC TGV25              ; equal: 45 degrees either way
-        C=0 W
+        A=0 W
         GONC TGV23
 TGV22:  C=C+C XS                ; carries when negative: y is the smaller one
         GONC TGV23
         ACEX W
         C=-C X
+        SETDEC
         GONC TGV24
-TGV23:  ACEX W                  ; y > x: swap
+TGV23:  ACEX W                  ; y > x: swap (A = j)
         M=C
         C=REGN TGRA
         A=C W
@@ -425,6 +438,7 @@ TGV2A:  ST=0 6
 TGV2B:  C=M
 TGV24:  A=0 W                   ; C[2..0] = j
         ACEX X
+        ACEX W
         REGN=C TGRJ
         GONC TGV26
 TGV25:  A=0 W
@@ -603,6 +617,7 @@ TGPR1:  C=0 W                   ; r = 0
 TGPR2:  GSUBNC TGSGN
         GSUBNC TGPRV
         GSUBNC TGRMUL           ; r sin theta
+        GSUBNC TGDA
         REGN=C TGRSY
         GSUBNC TGQ1
         GSUBNC TGSGN
@@ -653,7 +668,8 @@ TGRM1:  SETDEC
 
 ; FD2R, FR2D: degrees to radians and back. In: C = x. Out: C. Changes A, B, C, M, P, ST 0,
 ; DADD. Depth 2. Calls WUNP, WMUL, WPACK.
-FD2R:   GSUBNC WUNP
+FD2R:   SETDEC
+        GSUBNC WUNP
         A=C W
         C=0 W
         LDI 002
@@ -757,9 +773,10 @@ TGVN:   C=REGN TGRLV
         GONC TGVRS
         GSUBNC TGNXE
         GOLNC TGVL
-TGVRS:  C=REGN TGRY             ; the rest: (y * 10^3 / x) * 10^-3 (below 10^-4 * 10^-j)
-        RCR 11
+TGVRS:  C=REGN TGRY             ; the rest: (y * 10^2 / (x / 10)) * 10^-3 (x may have
+        RCR 12                  ; grown past 10; the rest is below 10^-4 * 10^-j)
         A=C W
+        BSR W
         GSUBNC TGDIV
         CSR W
         CSR W

@@ -45,6 +45,10 @@ def block():
         ("TGCGRD", digits12(pi / 400 * 1000), "pi/400 * 1000: half a grad in radians, scaled"),
         ("TGCP2", digits12(half_pi), "pi/2"),
         ("TGCP4", digits12(pi / 4 * 10), "10 pi/4"),
+        ("TGCPI", digits12(pi), "pi"),
+        ("TGC180", digits12(180 / pi / 10), "180/pi / 10"),
+        ("TGC200", digits12(200 / pi / 10), "200/pi / 10"),
+        ("TGCD2R", digits12(pi / 180 * 100), "pi/180 * 100"),
         ("TGCKH", "0" + whole[:13], "pi/2 * 10^12, its integer part"),
         ("TGCKL", whole[13:27], "pi/2 * 10^12, its first 14 decimals"),
     ]
