@@ -1025,3 +1025,144 @@ ARSHMS: SETDEC
         C=C-1 X
         BCEX W                  ; / 10^4
         RTN
+
+; ---- Octal --------------------------------------------------------------------------------
+
+; FOCT: an integer, |x| <= 1073741823, written in octal (its digits read as decimal ones).
+; FDEC: the other way: an integer below 1E10 whose digits are 0..7. In: C = x. Out: C, with
+; the sign of x. Anything else: ERRDATA. Changes A, B, C, M, P, ST 0, 5. Depth 2.
+FOCT:   GSUBNC ARINTN           ; C = n, units at digit 0
+        A=C W
+        C=0 W
+        PT= 9
+        LC 1
+        LC 0
+        LC 7
+        LC 3
+        LC 7
+        LC 4
+        LC 1
+        LC 8
+        LC 2
+        LC 4                    ; 2^30
+        ?A<C W
+        GOLNC ERRDATA
+        ACEX W
+        B=0 W
+        A=C W
+        C=0 W
+        C=C-1 X
+        CMEX                    ; M = -1: the exponent, one more for each octal digit
+        ACEX W
+        PT= 12
+; n = 8 q + r: 125 n = 1000 q + 125 r, so q and r come out of one product.
+AROL:   CMEX
+        C=C+1 X
+        CMEX
+        A=C W
+        C=C+C W
+        C=C+C W
+        C=A+C W
+        A=C W
+        C=C+C W
+        C=C+C W
+        C=A+C W
+        A=C W
+        C=C+C W
+        C=C+C W
+        C=A+C W                 ; 125 n
+        A=C W
+        C=0 M
+        C=0 S                   ; 125 r
+        C=C+C W
+        C=C+C W
+        C=C+C W                 ; 1000 r
+        RCR 5                   ; r to digit 12
+        BSR W
+        BCEX PT                 ; the digits so far one place down, r on top
+        ACEX W
+        C=0 X
+        RCR 3                   ; q
+        ?C<>0 W
+        GOC AROL
+        C=M
+        A=C W
+        C=B W
+        ACEX X                  ; the octal digits, and their exponent
+        GOLNC ARSG5
+FDEC:   GSUBNC ARINTN           ; C = n, units at digit 0
+        A=0 W                   ; the value
+        B=0 W
+        ABEX W
+        A=A+1 W
+        ABEX W                  ; B = 8^i, the weight of the digit at C[0]
+        PT= 0
+ARDCL:   C=C-1 PT
+        GOC ARDCN
+        A=A+B W
+        C=C-1 PT
+        GOC ARDCN
+        A=A+B W
+        C=C-1 PT
+        GOC ARDCN
+        A=A+B W
+        C=C-1 PT
+        GOC ARDCN
+        A=A+B W
+        C=C-1 PT
+        GOC ARDCN
+        A=A+B W
+        C=C-1 PT
+        GOC ARDCN
+        A=A+B W
+        C=C-1 PT
+        GOC ARDCN
+        A=A+B W
+        C=C-1 PT
+        GOLNC ERRDATA           ; a digit 8 or 9
+ARDCN:   CSR W
+        ?C<>0 W
+        GONC ARDCD
+        M=C
+        C=B W
+        C=C+C W
+        C=C+C W
+        C=C+C W
+        BCEX W
+        C=M
+        GONC ARDCL
+ARDCD:   C=0 W
+        LDI 012
+        M=C                     ; A / 10^12 times 10^12
+        ST=0 0
+        GSUBNC ARNRM
+        GSUBNC WPACK
+        GOLNC ARSG5
+
+; ARINTN: x as an integer n >= 0 in C, its units at digit 0 (n < 1E10); its sign in ST 5.
+; x = 0 gives 0; not an integer, or 1E10 or more: ERRDATA. Changes A, C, P, ST 5. Depth 1.
+ARINTN: SETDEC
+        ST=0 5
+        ?C<>0 W
+        RTNNC
+        ?C<>0 S
+        GONC ARIN1
+        ST=1 5
+        C=0 S
+ARIN1:  ?C<>0 XS
+        GOLC ERRDATA            ; below 1
+        A=C W
+        LDI 010
+        ?A<C X
+        GOLNC ERRDATA           ; 1E10 or more
+        ACEX W
+        A=C W
+        C=0 X
+        RCR 3                   ; n 10^(9 - e)
+        PT= 0
+ARIN2:  A=A+1 PT
+        RTNC                    ; e reached 10: 9 - e shifts done
+        ?C<>0 PT
+        GOLC ERRDATA            ; a digit after the point: not an integer
+        CSR W
+        GONC ARIN2

@@ -193,27 +193,57 @@ def mod_cases(rng, n):
     return cases
 
 
-def hours(v):
-    """H.MMSSss (a Fraction) to hours, exactly."""
+def regroup(v, take, give):
+    """v (a Fraction) read as H.MMSSss (take 100, give 60: to hours) or as hours (take 60,
+    give 100: to H.MMSSss), exactly: the fraction times take gives the minutes, the rest of
+    them times take the seconds, and they go back divided by give and give squared."""
     a = abs(v)
     h = math.floor(a)
-    g = (a - h) * 100
-    mm = math.floor(g)
-    return (h + Fraction(mm, 60) + (g - mm) * 100 / 3600) * (1 if v >= 0 else -1)
+    m = (a - h) * take
+    mm = math.floor(m)
+    return (h + Fraction(mm, give) + (m - mm) * take / give ** 2) * (1 if v >= 0 else -1)
+
+
+def hours(v):
+    return regroup(v, 100, 60)
 
 
 def hms(v):
-    """Hours (a Fraction) to H.MMSSss, exactly."""
-    a = abs(v)
-    h = math.floor(a)
-    m = (a - h) * 60
-    mm = math.floor(m)
-    return (h + Fraction(mm, 100) + (m - mm) * 60 / 10000) * (1 if v >= 0 else -1)
+    return regroup(v, 60, 100)
 
 
 def from_fraction(q, flags):
     return finish(exact(lambda a, b: a / b, Decimal(q.numerator), Decimal(q.denominator)), flags)
 
+
+def ref_oct(y, x, flags):
+    if x != x.to_integral_value() or abs(x) > 1073741823:
+        return H.DATA_ERROR, None
+    return finish(Decimal(int(oct(int(abs(x)))[2:])).copy_sign(x), flags)
+
+
+def ref_dec(y, x, flags):
+    text = str(int(abs(x))) if x == x.to_integral_value() and abs(x) < Decimal("1E10") else "8"
+    if any(c in "89" for c in text):
+        return H.DATA_ERROR, None
+    return finish(Decimal(int(text, 8)).copy_sign(x), flags)
+
+
+def octal_cases(rng, n):
+    xs = ["0", "1", "-1", "7", "8", "-8", "9", "63", "64", "511", "1073741823", "-1073741823",
+          "1073741824", "7777777777", "-7777777777", "1E10", "0.5", "8.5", "1E-99", "1E99",
+          "1.777777777E10", "123.4", "10", "100", "1234567012"]
+    cases = [(Decimal(0), Decimal(x)) for x in xs]
+    for _ in range(n):
+        k = rng.randint(1, 10)
+        digits = "".join(rng.choice("01234567" if rng.random() < 0.7 else "0123456789")
+                         for _ in range(k)).lstrip("0") or "0"
+        v = Decimal(digits) if rng.random() < 0.5 else Decimal(rng.randint(0, 1073741823))
+        cases.append((Decimal(0), -v if rng.random() < 0.3 else v))
+    return cases
+
+
+OCTAL = [("FOCT", ref_oct), ("FDEC", ref_dec)]
 
 HMS_UNARY = [
     ("FHR", lambda y, x, f: from_fraction(hours(Fraction(x)), f)),
@@ -526,6 +556,11 @@ def main():
         worst[routine] = max(counts(m, routine, cases))
     for routine, ref in HMS_BINARY:
         cases = hms_binary_cases(rng, n)
+        run_cases(m, fails, routine, ref, cases)
+        worst[routine] = max(counts(m, routine, cases))
+
+    for routine, ref in OCTAL:
+        cases = octal_cases(rng, n)
         run_cases(m, fails, routine, ref, cases)
         worst[routine] = max(counts(m, routine, cases))
 
