@@ -90,9 +90,13 @@ KYD3:   GSUBNC KYATTR           ; C = the attribute word, C[6..3] the name's add
         ST=C
         ?ST=1 0
         GOLC KYEXEC             ; an entry key acts at once
+        M=C
+        RSTKB                   ; a tap already over shows no name: nothing would see it
+        CHKKB
+        GONC KYREL
+        C=M
         C=C+1 M
         GSUBNC DSLINE           ; the name, while the key is held
-        GSUBNC DSANN
         C=0 W
         LDI 2BC                 ; 700 turns
 KYHD1:  RSTKB
