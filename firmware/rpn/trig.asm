@@ -109,7 +109,10 @@ TGQ12:  ST=0 7
 ; The common end of SIN, COS and TAN: ST 0 tangent, ST 1 the co-function, ST 2 negative.
 TGTRI:  ?ST=1 5
         GOC TGZER
-        GSUBNC TGROT
+        ?ST=1 0
+        GONC TGTR1
+        GSUBNC TGDBL            ; the tangent turns by the whole angle
+TGTR1:  GSUBNC TGROT
         GOLNC TGFIN
 TGZER:  ?ST=1 1                 ; the reduced angle is 0
         GOC TGZR1
@@ -132,9 +135,9 @@ TGZR3:  GOLNC TGOVF
 
 ; TGFIN: from the turned vector to the result. In: B = x, TGWORK+TGRY = y * 10^j, TGRJ = j,
 ; ST 0, 1, 2 as above. Out: C = the result (jumps to TGPACK, which returns).
-TGFIN:  GSUBNC TGTDD
-        ?ST=1 0
-        GOC TGFN2
+TGFIN:  ?ST=1 0
+        GOLC TGFN2
+        GSUBNC TGTDD
         ?ST=1 1
         GOC TGFN1
         C=REGN TGRT             ; sin r = 2t / (1 + t^2)
@@ -193,25 +196,60 @@ TGTDD:  C=REGN TGRY
         C=-C W
         REGN=C TGRSX            ; 1 - t^2
         RTN
-TGFN2:  ?ST=1 1
+TGFN2:  ?ST=1 1                 ; tangent: the vector turned by r itself
         GOC TGFN3
-        C=REGN TGRSX            ; tan r = 2t / (1 - t^2)
-        GONC TGFN0
-TGFN3:  C=REGN TGRA             ; cot r = (1 - t^2) / 2t
-        BCEX W
-        C=REGN TGRSX
+        C=REGN TGRY             ; tan r = y / x
         A=C W
-        GSUBNC TGDIV
-        A=C W
-        C=C+C W
-        C=C+C W
-        C=A+C W                 ; 5 Q
+        GSUBNC TGDV10
         M=C
         C=REGN TGRJ
-        C=C-1 X
-        A=C W                   ; exponent j - 1
+        C=-C X
+        A=C W                   ; exponent -j
         C=M
         GOLNC TGPACK
+TGFN3:  C=REGN TGRY             ; cot r = x / y
+        BCEX W
+        A=C W
+        GSUBNC TGDIV
+        M=C
+        C=REGN TGRJ
+        A=C W                   ; exponent j
+        C=M
+        GOLNC TGPACK
+
+; TGDBL: the half angle TGRED left doubled: Psi * 2, and if that is 9.9 or more, a tenth
+; of it with j - 1 (j stays >= 1: r <= pi/4). Changes A, C, P. Depth 1.
+TGDBL:  C=REGN TGRA
+        C=C+C W
+        A=C W
+        C=0 W
+        PT= 12
+        LC 9
+        LC 9
+        ?A<C W
+        GOC TGDB1
+        ASR W
+        C=REGN TGRJ
+        C=C-1 X
+        REGN=C TGRJ
+TGDB1:  ACEX W
+        REGN=C TGRA
+        RTN
+
+; TGDV10: C = A / B as TGDIV, for A < 100 B when B < 1.1 (the quotient may reach 10).
+; Changes A, C, P, ST 3. Depth 2.
+TGDV10: C=B W
+        RCR 13                  ; 10 B
+        ST=0 3
+        ?A<C W
+        GOC TGD11
+        A=A-C W
+        ST=1 3
+TGD11:  GSUBNC TGDIV
+        ?ST=1 3
+        RTNNC
+        C=C+1 S                 ; + 10
+        RTN
 
 ; ---- Inverse functions and coordinate changes ----------------------------------------------
 ; FATAN, FASIN, FACOS: arc tangent, sine and cosine in the angle mode. In: C = x (|x| <= 1
@@ -929,10 +967,9 @@ TGRDB:  CSR W                   ; the turn * 10^f
         B=A W                   ; B = the turn * 10^i, i from 11 down to f
         C=REGN TGRY
         A=C W
-TGRDC:  ?A<B W
-        GOC TGRDD
-        A=A-B W
+TGRDC:  A=A-B W
         GONC TGRDC
+        A=A+B W                 ; one too many
 TGRDD:  C=M
         ACEX W
         ?A<B W                  ; not yet at 10^f: on with a tenth
@@ -1144,16 +1181,16 @@ TGRRF:  A=0 W
 ; In: C = m, 1 <= m < 10, A[2..0] = its exponent (r = m * 10^e in the mode's units),
 ; N = the mode's constant c (half a unit in radians, scaled to 1 <= c < 10), TGWORK+TGRLV =
 ; the constant's exponent. Out: as TGRED. Depth 2.
-TGCNV:  BCEX W
-        ACEX W
+TGCNV:  ACEX W
         REGN=C TGRJ
         C=N
+        BCEX W
+        ACEX W                  ; B = c, C = m
         ?ST=1 0
         GOC TGCV0
-        GSUBNC TGMUL            ; m * c
+        GSUBNC TGMUL            ; m * c (m has the fewer digits, often)
         GONC TGCV2
-TGCV0:  C=B W                   ; m * 5
-        A=C W
+TGCV0:  A=C W                   ; m * 5
         C=C+C W
         C=C+C W
         A=A+C W
