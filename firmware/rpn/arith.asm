@@ -20,8 +20,9 @@
 ;  Accuracy: WADD, WSUB, WMUL, WDIV give the exact result cut (not rounded) to 13 digits,
 ;  except that a sum whose first digit cancels may end in a 0 where the exact one has
 ;  another digit (the error stays below one unit of the 12th digit); WSQRT is below two
-;  units of its 12th digit. They check no range: keep the
-;  exponents within -499..499. WPACK rounds to the register form and checks the range.
+;  units of its 12th digit. They check no range: WADD and WSUB take exponents within
+;  -249..249, WMUL and WDIV within -499..499 for their results as well. WPACK rounds to
+;  the register form and checks the range.
 ;  To change the sign of a wide or register-form number that is not 0: SETDEC, C=-C-1 S.
 ;
 ;  ---- Routines ---------------------------------------------------------------------------
@@ -31,20 +32,27 @@
 ;    FINT FFRC FABS FSIGN   FMOD y mod x (the sign of x; x = 0 gives y)
 ;    FFACT x! (0..69; not an integer or negative: ERRDATA; above 69: ERRRANGE)
 ;    FHMS FHR (hours <-> H.MMSSss)   FHMSADD FHMSSUB (y +- x in H.MMSSss)
-;    FOCT FDEC (integers; DEC of a number with a digit 8 or 9: ERRDATA)
-;  Every result is the exact one rounded half away from zero to ten digits. A result of
-;  1E100 or more in size is an OUT OF RANGE error, or +-9.999999999E99 with flag 24 set;
-;  below 1E-99 it is 0.
-;  Wide form (above): WUNP WPACK WADD WSUB WMUL WDIV WSQRT.
+;    FOCT (an integer, |x| <= 1073741823)   FDEC (an integer below 1E10 with no digit 8
+;    or 9); anything else ERRDATA
+;  Every result is the exact one rounded half away from zero to ten digits (HMS+ and HMS-:
+;  whenever the sum in seconds has at most 13 digits, e.g. both operands within a factor
+;  of 1000). A result of 1E100 or more in size is an OUT OF RANGE error, or
+;  +-9.999999999E99 with flag 24 set; below 1E-99 it is 0.
+;  Wide form (above): WUNP WPACK WADD WSUB WMUL WDIV WSQRT, and two helpers:
+;    WINT   In: C = mantissa (not negative), B = exponent. Out: C = the digits before the
+;           point, A = those after it, both with the exponent in B, not normalised.
+;    WNORM  In: A = digits (digit 13 0), M = exponent, ST 0 = negative. Out: C, B
+;           normalised (the exponent lowered by the shift).
 ;
 ;  ---- What they change -------------------------------------------------------------------
 ;  All of them may change A, B, C, M, G, P, Q (the active pointer is P on return), ST 0..3
-;  and DADD, and return in decimal mode (SETDEC). The wide routines keep N, ST 4..7 and
-;  RAM; the register-form ones may also change N, ST 4..7, status registers 9 (Q, digits
-;  0..12) and 10, and RAM 0C0..0C3.
-;  Depth: the wide routines 1 (they call nothing; a range error leaves WPACK by a jump),
-;  the register-form ones at most 2 (they call the wide ones). trans.asm and trig.asm may
-;  therefore call the wide routines from three levels down.
+;  and DADD, and may leave the base decimal. The wide routines keep N, ST 4..7 and RAM; the
+;  register-form ones may also change N, ST 4..7, status registers 9 (Q, digits 0..12)
+;  and 10, and RAM 0C0..0C3.
+;  Depth: the wide routines 1 (they call nothing; a range error leaves WPACK by a jump);
+;  FADD FSUB FMUL FDIV FPCT FINV FSQ FSQRT FINT FFRC FMOD FOCT FDEC 2; FFACT FHR FHMS
+;  FHMSADD FHMSSUB 3 (each header says). trans.asm and trig.asm may therefore call the
+;  wide routines from three levels down.
 ; ===========================================================================================
 
 ; ---- Register form in and out -------------------------------------------------------------
@@ -257,6 +265,8 @@ ARSB1:  A=A-C W
         GONC ARNRM
 ARSB2:  ST=0 0
 ; A = the magnitude (digit 13 is 0), M = the exponent, ST 0 = negative: normalise.
+; (WNORM: the same, public; see the top of the file.)
+WNORM:  SETDEC
 ARNRM:  ?A<>0 W
         GONC ARZER
         C=M
@@ -753,6 +763,7 @@ ARONE:  C=0 W
 ; ARWINT: a positive wide number split at its point. In: C = mantissa, B = exponent.
 ; Out: C = the digits before the point, A = those after it (both with the exponent in B;
 ; not normalised). Changes A, C, P. Depth 1.
+WINT:
 ARWINT: SETDEC
         ACEX W
         C=B W

@@ -3,7 +3,7 @@
 decimal module, over random operands (ten random digits, exponents across the whole range)
 and the edge cases; and the instruction count of each call, worst case per routine.
 
-Run: arith_test.py --nutasm NUTASM --runner VALDOR-RUN --source REPO [--cases N] [--counts]
+Run: arith_test.py --nutasm NUTASM --runner VALDOR-RUN --source REPO [--cases N] [--seed S]
 Exit status 0 when every case holds; otherwise one line per failing case, and 1.
 """
 
@@ -79,6 +79,10 @@ EDGE_PAIRS = [
     ("1E-50", "1E50"), ("1E50", "1E-50"), ("1.000000001E-99", "9.999999999E-1"),
     ("5", "2"), ("1", "3"), ("2", "3"), ("-1", "7"), ("1E99", "1E-1"), ("1E-99", "1E1"),
     ("9.99999999E98", "10"), ("1.11111111E-98", "9"),
+    # the longest ways: a shift by 12 digits, a cancellation of ten, a quotient of nines
+    ("9.999999999", "-1.234567891E-12"), ("-9.999999999", "1.111111111E-12"),
+    ("1.234567891E-12", "-9.999999999"), ("1", "-9.999999999E-1"), ("1.000000001", "-1"),
+    ("9.999999998", "9.999999999"), ("9.999999999", "1.000000001"), ("-1", "-1.000000001"),
 ]
 
 
@@ -127,7 +131,7 @@ UNARY = [
     ("FSQRT", ref_sqrt),
 ]
 
-EDGE_X = ["0", "1", "-1", "2", "4", "9", "10", "0.1", "9.999999999E99", "-9.999999999E99",
+EDGE_X = ["0", "1", "-1", "99.99999999", "99.99999998", "9.999999999E-1", "2", "4", "9", "10", "0.1", "9.999999999E99", "-9.999999999E99",
           "1E-99", "1E99", "1E-50", "1E50", "3.162277660E49", "3.162277661E49", "3.162277660E-50",
           "3.162277661E-50", "3.162277660E-51", "9.999999999", "9.999999998", "1.000000001",
           "9.999999999E-99", "2.5", "0.25", "1.44", "1.2100000000E-98", "5E-99", "5.000000001E-99",
@@ -298,10 +302,12 @@ class Failures:
 
 
 def run_cases(m, fails, routine, ref, cases, flags=()):
+    """Checks every case; gives back the instruction count of each call."""
     regs = [(H.to_reg(y), H.to_reg(x)) for y, x in cases]
-    got = m.call(routine, LAYERS, regs, flags)
+    got, n = traced_call(m, routine, regs, flags)
     for (y, x), g in zip(cases, got):
         fails.check(routine, (y, x), flags, g, ref(y, x, flags))
+    return n
 
 
 # ----- Instruction counts --------------------------------------------------------------------
@@ -455,11 +461,9 @@ def wide_tests(m, rng, n, fails):
         for (ey, ex), batch in cases:
             m.more = {0x0C4: exp_reg(rng, ey), 0x0C5: exp_reg(rng, ex),
                       0x0C6: [rng.randint(0, 15) for _ in range(14)]}
-            mant = m.call("TM" + op, LAYERS, batch, extra=WIDE_DRIVER)
+            mant, n_op = traced_call(m, "TM" + op, batch, extra=WIDE_DRIVER, inner=op)
             expo = m.call("TE" + op, LAYERS, batch, extra=WIDE_DRIVER)
-            if op == "WSQRT":
-                worst[op] = max([worst.get(op, 0)] + counts(m, "TM" + op, batch,
-                                                            extra=WIDE_DRIVER, inner=op))
+            worst[op] = max([worst.get(op, 0)] + n_op)
             for (yr, xr), (o1, r1), (o2, r2) in zip(batch, mant, expo):
                 y = wide_value(yr, m.more[0x0C4])
                 x = wide_value(xr, m.more[0x0C5] if op != "WSQRT" else m.more[0x0C4])
@@ -486,39 +490,38 @@ def labels(m):
     return out
 
 
-def counts(m, routine, cases, flags=(), extra="", inner=None):
-    """The number of instructions of each call, from the trace: from the routine's first
-    word (or that of `inner`, which it calls) until the driver has it back. Cases are pairs of
-    numbers, or of registers."""
-    regs = [c if isinstance(c[0], list) else (H.to_reg(c[0]), H.to_reg(c[1])) for c in cases]
-    out = []
+def traced_call(m, routine, regs, flags=(), extra="", inner=None):
+    """Machine.call, one batch per run with the trace on: the outcomes and results, and the
+    number of instructions of each call, from the routine's first word (or that of `inner`,
+    which it calls) until the driver has it back."""
+    got, counts = [], []
     for at in range(0, len(regs), H.BATCH):
-        out += batch_counts(m, routine, regs[at:at + H.BATCH], flags, extra, inner)
-    return out
+        m.tracing = True
+        try:
+            got += m.call(routine, LAYERS, regs[at:at + H.BATCH], flags, extra=extra)
+        finally:
+            m.tracing = False
+        lab = labels(m)
+        entry, ends = lab[inner or routine], {lab["TRET"], lab["ERRDATA"], lab["ERRRANGE"]}
+        n = None
+        for line in open(os.path.join(m.home, "VALDOR.LOG")):
+            if line[:1] == " ":
+                continue
+            pc = int(line[:4], 16)
+            if n is None:
+                if pc == entry:
+                    n = 1
+            elif pc in ends:
+                counts.append(n)
+                n = None
+            else:
+                n += 1
+    return got, counts
 
 
-def batch_counts(m, routine, regs, flags, extra, inner):
-    m.tracing = True
-    try:
-        m.call(routine, LAYERS, regs, flags, extra=extra)
-    finally:
-        m.tracing = False
-    lab = labels(m)
-    entry, ends = lab[inner or routine], {lab["TRET"], lab["ERRDATA"], lab["ERRRANGE"]}
-    out, n = [], None
-    for line in open(os.path.join(m.home, "VALDOR.LOG")):
-        if line[:1] == " ":
-            continue
-        pc = int(line[:4], 16)
-        if n is None:
-            if pc == entry:
-                n = 1
-        elif pc in ends:
-            out.append(n)
-            n = None
-        else:
-            n += 1
-    return out
+GROUPS = [(BINARY, binary_cases), (UNARY, unary_cases), (PARTS, parts_cases),
+          (HMS_UNARY, hms_unary_cases), (HMS_BINARY, hms_binary_cases), (OCTAL, octal_cases)]
+CASES_FOR = {"FMOD": mod_cases, "FFACT": fact_cases}
 
 
 def main():
@@ -529,40 +532,17 @@ def main():
     fails = Failures()
     worst = {}
 
+    for table, make in GROUPS:
+        for routine, ref in table:
+            cases = CASES_FOR.get(routine, make)(rng, n)
+            worst[routine] = max(run_cases(m, fails, routine, ref, cases))
+    # range handling with flag 24: results beyond the largest number
+    big = [(Decimal("9.999999999E99"), Decimal("9.999999999E99")),
+           (Decimal("-9.999999999E99"), Decimal("-9.999999999E99")),
+           (Decimal("9.999999999E99"), Decimal("-1E-1")), (Decimal("-5E50"), Decimal("3E50")),
+           (Decimal("-5E50"), Decimal("-3E-50")), (Decimal("1E-60"), Decimal("1E60"))]
     for routine, ref in BINARY:
-        cases = mod_cases(rng, n) if routine == "FMOD" else binary_cases(rng, n)
-        run_cases(m, fails, routine, ref, cases)
-        # range handling with flag 24: results beyond the largest number
-        big = [(Decimal("9.999999999E99"), Decimal("9.999999999E99")),
-               (Decimal("-9.999999999E99"), Decimal("-9.999999999E99")),
-               (Decimal("9.999999999E99"), Decimal("-1E-1")), (Decimal("-5E50"), Decimal("3E50")),
-               (Decimal("-5E50"), Decimal("-3E-50")), (Decimal("1E-60"), Decimal("1E60"))]
         run_cases(m, fails, routine, ref, big, flags=(24,))
-        worst[routine] = max(counts(m, routine, cases))
-
-    for routine, ref in UNARY:
-        cases = unary_cases(rng, n)
-        run_cases(m, fails, routine, ref, cases)
-        worst[routine] = max(counts(m, routine, cases))
-
-    for routine, ref in PARTS:
-        cases = fact_cases(rng, n) if routine == "FFACT" else parts_cases(rng, n)
-        run_cases(m, fails, routine, ref, cases)
-        worst[routine] = max(counts(m, routine, cases))
-
-    for routine, ref in HMS_UNARY:
-        cases = hms_unary_cases(rng, n)
-        run_cases(m, fails, routine, ref, cases)
-        worst[routine] = max(counts(m, routine, cases))
-    for routine, ref in HMS_BINARY:
-        cases = hms_binary_cases(rng, n)
-        run_cases(m, fails, routine, ref, cases)
-        worst[routine] = max(counts(m, routine, cases))
-
-    for routine, ref in OCTAL:
-        cases = octal_cases(rng, n)
-        run_cases(m, fails, routine, ref, cases)
-        worst[routine] = max(counts(m, routine, cases))
 
     worst.update(wide_tests(m, rng, n, fails))
 
