@@ -31,13 +31,12 @@
 ;  direction (1: the factors 1 + 10^-k), ST 5 a sign, ST 6 a ten that does not fit in
 ;  digit 13, ST 7 "log10 rather than ln". The public routines change A, B, C, M, N, G,
 ;  P, Q, ST 0..7 and DADD, and return in decimal mode.
-;  Depth: the public routines 4, the cores TRLNW and TRALW 3, the stage loops TRLNK and
+;  Depth: the public routines 4, the cores TRLNF, TRLNE and TRALW 3, the stage loops TRLNK and
 ;  TREXK 2, the rest 1.
 ; ===========================================================================================
 
-TRE     .equ 4                  ; 0C4: the exponent of the argument of TRLNW; n in TRALW
+TRE     .equ 4                  ; 0C4: the exponent still to add (TRLNF); n in TRALW
 TRH     .equ 5                  ; 0C5: how often the argument was halved (or ln 2 taken out)
-TRLM    .equ 6                  ; 0C6: ln of the mantissa (TRLNW)
 TRTM    .equ 7                  ; 0C7: a wide number kept aside: mantissa...
 TRTE    .equ 8                  ; 0C8: ...and exponent
 TRXX    .equ 9                  ; 0C9: x of y^x
@@ -47,7 +46,7 @@ TRSG    .equ 10                 ; 0CA: the sign of y^x (digit 13)
 ; ---- Public routines --------------------------------------------------------------------------
 
 ; FLN: natural logarithm. In: C = x. Out: C = ln x. x <= 0: ERRDATA. LN 1 = 0 exactly.
-; Changes: see the top. Depth 4. Calls WUNP, TRLNW, WPACK.
+; Changes: see the top. Depth 4. Calls WUNP, TRLNF, TRLNE, WPACK.
 FLN:    SETDEC
         ST=0 7
 TRLN0:  ?C<>0 S
@@ -55,7 +54,8 @@ TRLN0:  ?C<>0 S
         ?C<>0 W
         GOLNC ERRDATA           ; 0
         GSUBNC WUNP
-        GSUBNC TRLNW
+        GSUBNC TRLNF
+        GSUBNC TRLNE
         GOLNC WPACK
 
 ; FLOG: common logarithm. In: C = x. Out: C = log10 x, exact for a power of ten.
@@ -80,7 +80,8 @@ FEXP:   SETDEC
 
 ; FLN1P: ln(1 + x), to full precision for a small x too. In: C = x. Out: C.
 ; x <= -1: ERRDATA. Changes: see the top. Depth 4.
-; Calls TRSMALL, TRLNK, TRMK0, TRNRM, TRONE, TRXW, WADD, TRLNW, TRSQ2, WSUB, WPACK.
+; Calls TRSMALL, TRLNK, TRMK0, TRNRM, TRONE, TRXW, WADD, TRLNF, TRLNE, TRSQ2, WSUB,
+; WPACK.
 FLN1P:  SETDEC
         ?C<>0 W
         RTNNC                   ; ln 1 = 0
@@ -107,7 +108,8 @@ TRLP2:  GSUBNC TRONE            ; A, B = 1
         GSUBNC TRXW             ; C, M = x
         GSUBNC WADD
         ST=0 7
-        GSUBNC TRLNW
+        GSUBNC TRLNF
+        GSUBNC TRLNE
         GOLNC WPACK
 ; |x| < 1E-7: x - x^2/2 (the next term is below 1E-14 of x).
 TRLP4:  GSUBNC TRSQ2            ; C, B = x^2/2
@@ -158,7 +160,7 @@ TRXP4:  GSUBNC TRSQ2
 ; FPOW: y^x. In: A = y, C = x. Out: C. A negative y needs an integer x (an odd one makes the
 ; result negative); 0^x is 0 for x > 0; 0^0, 0 to a negative power and a negative y with x
 ; not an integer are ERRDATA. y^0 = 1. Changes: see the top. Depth 4.
-; Calls TRALONE, WUNP, TRLNW, TRWMUL, TRALW, WPACK.
+; Calls TRALONE, WUNP, TRLNF, TRTEN, TRLG, TRPWL, TRWMUL, TRALW, WPACK.
 FPOW:   SETDEC
         N=C                     ; N = x
         C=0 W
@@ -217,51 +219,82 @@ TRPW4:  ABEX W                  ; A = |y|
 ; |y|^x = 10^(x log10 |y|).
 TRPW5:  ACEX W
         GSUBNC WUNP
-        ST=1 7
-        GSUBNC TRLNW            ; C, B = log10 |y|
-        N=C
-        C=REGN TRXX
-        ST=0 5
-        ?C<>0 S
-        GONC TRPW6
-        ST=1 5                  ; x < 0
-TRPW6:  A=C W
-        A=0 X
-        A=0 S
-        ASL W                   ; A = |mantissa of x| (L13)
-        C=0 M
-        C=0 S                   ; C = the exponent of x
+        GSUBNC TRLNF            ; ln |y| = part + e ln 10 ...
+        GSUBNC TRTEN
+        GSUBNC TRLG             ; ... log10 |y| = part + e ...
+        GSUBNC TRPWL            ; ... as one fixed-point number: A, B, ST 5
+; z = x log10 |y|, from all the digits of both (a sum cut to 13 digits first would lose
+; one where |x| is large).
         ACEX W
-        M=C                     ; M = the mantissa of x
-        A=A+B X                 ; the exponents add
-        ABEX W
-        C=M
+        M=C                     ; M = log10 |y|
+        C=REGN TRXX
         A=C W
-        C=N
-        GSUBNC TRWMUL           ; C, B = |x| log10 |y|
-        ?C<>0 W
-        GONC TRPW7
+        C=B W
+        C=A+C X
+        BCEX W                  ; B = the exponents of x and of log10 |y| added
+        A=0 X                   ; A = the mantissa of x
         ?ST=1 5
-        GONC TRPW7
-        C=-C-1 S                ; x < 0: the other sign
-TRPW7:  SETDEC                  ; (also clears the borrow of the sign change)
-        GSUBNC TRALW
+        GONC TRPWA
+        ACEX W
+        C=-C-1 S                ; log10 |y| < 0
+        ACEX W
+TRPWA:  C=M
+        ACEX W
+        GSUBNC TRWMUL           ; z
+TRPW7:  GSUBNC TRALW
         ACEX W
         C=REGN TRSG             ; DADD: TRALW leaves it at WORK
         C=C!A                   ; the sign in digit 13
         GOLNC WPACK
 
+; TRPWL: log10 |y| for FPOW as one fixed-point number: the part that TRLG gave (A, with
+; B = 0 and ST 5 = 0 when an e is still to add) plus the e in TRE. The units go to digit
+; 13, or to digit 12 when |e| >= 10 (then B = 1): thirteen or twelve digits after the
+; point, which z = x log10 |y| needs. Out: A, B, ST 5 (negative). Needs DADD = WORK.
+; Changes A, B, C, M, ST 5. Depth 1.
+TRPWL:  C=REGN TRE
+        ?C<>0 X
+        RTNNC                   ; nothing to add
+        ?C<>0 XS
+        GONC TRPL1
+        C=-C X
+        ST=1 5                  ; e < 0: -(|e| - part)
+TRPL1:  C=0 M
+        C=0 S
+        RCR 2                   ; digits 13..12 = |e|
+        ?C<>0 S
+        GOC TRPL2
+        RCR 13                  ; |e| <= 9: its units in digit 13
+        GONC TRPL3
+TRPL2:  ASR W                   ; |e| >= 10: the part one digit down, exponent 1
+        M=C
+        C=0 W
+        C=C+1 X
+        BCEX W
+        C=M
+TRPL3:  ?ST=1 5
+        GOC TRPL4
+        A=A+C W                 ; |e| + part
+        RTN
+TRPL4:  C=A-C W
+        C=-C W
+        A=C W                   ; |e| - part
+        RTN
+
 ; ---- The cores --------------------------------------------------------------------------------
 
-; TRLNW: ln x (ST 7 = 0) or log10 x (ST 7 = 1) of a positive wide number x, to about 13
-; digits (relative to the result, also for x close to 1).
-; In: C = mantissa, B = exponent. Out: C = mantissa, B = exponent (wide).
-; Changes A, B, C, M, N, P, Q, ST 0..6, DADD (= WORK), TRE, TRH, TRLM, TRTM, TRTE.
-; Depth 3. Calls TRK1, TRNXK, TRLNK, TRMK0, TRNRM, TRKLGE, TRKLN2, TRKL10, TRWMUL, WADD.
-; - e = 0, m < 2: ln(1 + u), u = m - 1, with the loops (k0 from the size of u);
-; - e = -1, m >= 5: ln(1 - v), v = 1 - m/10, the same way;
-; - otherwise: h ln 2 + ln(1 + u), u = m / 2^h - 1 < 1, plus e ln 10.
-TRLNW:  SETDEC
+; TRLNF: the logarithm of a positive wide number x, as a fixed-point part and an exponent
+; still to be added: ln x = (+-A 10^B, ten more with ST 6) + e ln 10. A keeps fourteen
+; digits: the relative error of the part is about 1E-13, also for x close to 1.
+; In: C = mantissa, B = exponent. Out: A (L13), B = its exponent, ST 5 = it is negative,
+; ST 6 = ten more, TRE = e (0 when the part is all of ln x), DADD = WORK.
+; Changes A, B, C, M, N, P, Q, ST 0..6, TRE, TRH. Depth 3.
+; Calls TRK1, TRNXK, TRLNK, TRMK0, TRMUL, TRKLN2.
+; - e = 0, m < 2: ln(1 + u), u = m - 1, with the loops (k0 from the size of u), or for
+;   u < 1E-7 with two terms of its series;
+; - e = -1, m >= 5: ln(1 - v), v = 1 - m/10, the same way (e is then included);
+; - otherwise: h ln 2 + ln(1 + u), u = m / 2^h - 1 < 1 (exponent 0; e is still to add).
+TRLNF:  SETDEC
         A=C W
         A=0 S
         ASL W                   ; A = m (L13)
@@ -271,26 +304,28 @@ TRLNW:  SETDEC
         C=B W
         REGN=C TRE              ; e
         ST=0 5
+        ST=0 6
         ?C<>0 X
         GOC TRLW1
         C=0 W
         C=C+1 S
         C=C+1 S                 ; 2
         ?A<C W
-        GONC TRLWH              ; e = 0, m >= 2
+        GOLNC TRLWH             ; e = 0, m >= 2
         A=A-1 S                 ; u = m - 1
         ?A<>0 W
-        GONC TRLWZ              ; ln 1 = 0
+        GOLNC TRLWZ             ; ln 1 = 0
         ST=0 4
         GONC TRLWK
 TRLW1:  C=C+1 X
         ?C<>0 X
-        GOC TRLWH               ; e is not -1
+        GOLC TRLWH              ; e is not -1
         C=0 W
         PT= 13
         LC 5                    ; 5
         ?A<C W
-        GOC TRLWH               ; m < 5
+        GOLC TRLWH              ; m < 5
+        REGN=C TRE              ; (C[2..0] = 0) ln(m/10) is all of ln x
         ASR W                   ; x = m / 10, 0.5 <= x < 1
         C=0 W
         C=C+1 S                 ; 1
@@ -299,7 +334,7 @@ TRLW1:  C=C+1 X
         A=C W                   ; v = 1 - x
         ST=1 4
         ST=1 5                  ; ln x < 0
-; The first stage k0 is the one where 0.1 <= u 10^(k0-1) < 1 (k0 at most 7).
+; The first stage k0 is the one where 0.1 <= u 10^(k0-1) < 1.
 TRLWK:  GSUBNC TRK1
 TRLWN:  C=0 W
         C=C+1 W
@@ -307,28 +342,59 @@ TRLWN:  C=0 W
         ?A<C W
         GONC TRLWL
         ?PT= 6
-        GOC TRLWL
+        GOC TRLWT               ; u < 1E-7
         ASL W
         GSUBNC TRNXK
         GONC TRLWN
 TRLWL:  GSUBNC TRLNK            ; A = |ln x| 10^k0 (ST 6: plus ten)
-        GSUBNC TRMK0            ; B = -k0
-        GSUBNC TRNRM            ; C, B = |ln x|
-        ?ST=1 5
-        GONC TRLWS
-        C=C-1 S
-TRLWS:  ?ST=1 7
-        RTNNC
-; log10: times log10 e (the constant is ten times that: one less in the exponent).
-TRLWG:  A=C W
-        GSUBNC TRKLGE
-        ACEX W
+        GOLNC TRMK0             ; B = -k0
+; u (or v) below 1E-7: ln(1 + u) = u - u^2/2, -ln(1 - v) = v + v^2/2 (the next terms are
+; below 1E-14 of it). With w = u 10^(k0-1) in [0.1, 1): 10^k0 |ln x| = 10 w -+ 5 w^2
+; 10^-(k0-1).
+TRLWT:  C=0 W
+        LDI 007
+        C=-C X
+        BCEX W                  ; B = -7
+TRLT1:  ASL W
         BCEX W
         C=C-1 X
         BCEX W
-        GOLNC TRWMUL
-TRLWZ:  C=0 W
-        B=0 W
+        C=0 W
+        C=C+1 W
+        RCR 2
+        ?A<C W
+        GOC TRLT1
+        C=B W
+        M=C                     ; M = -k0
+        C=0 W
+        C=A+C W
+        N=C                     ; N = w
+        B=A W
+        GSUBNC TRMUL            ; A = w^2
+        C=0 W
+        C=A+C W
+        C=C+C W
+        C=C+C W
+        A=A+C W                 ; 5 w^2
+        C=M
+        C=-C X
+        C=C-1 X                 ; k0 - 1 (7 or more)
+TRLT2:  ASR W
+        C=C-1 X
+        ?C<>0 X
+        GOC TRLT2
+        C=N
+        ACEX W
+        ASL W                   ; 10 w
+        ?ST=1 4
+        GOC TRLT3
+        A=A-C W
+        GONC TRLT4
+TRLT3:  A=A+C W
+TRLT4:  C=M
+        BCEX W                  ; B = -k0
+        RTN
+TRLWZ:  B=0 W
         RTN
 ; Halve m (exactly: m has at most 13 digits, and each halving adds one) while m >= 2.
 TRLWH:  C=0 W
@@ -359,68 +425,103 @@ TRLH2:  C=N
         BCEX W                  ; B = ln 2
         C=REGN TRH
 TRLH3:  C=C-1 X
-        GOC TRLH4
+        GOC TRLWZ               ; A = ln m, exponent 0
         A=A+B W
         GONC TRLH3
-TRLH4:  ACEX W
-        REGN=C TRLM             ; ln m (L13)
-        ST=0 6
+
+; TRLNE: ln x (ST 7 = 0) or log10 x (ST 7 = 1) in the wide form, from what TRLNF gave.
+; In: A, B, ST 5, ST 6, TRE as TRLNF leaves them; DADD = WORK. Out: C, B (wide).
+; Changes A, B, C, M, N, P, Q, ST 0..6, TRTM, TRTE. Depth 3.
+; Calls TRTEN, TRLG, TRNRM, TRKL10, TRWMUL, WADD.
+TRLNE:  GSUBNC TRTEN
+        ?ST=1 7
+        GONC TRLE1
+        GSUBNC TRLG             ; log10: the part times log10 e
+TRLE1:  GSUBNC TRNRM
+        ?ST=1 5
+        GONC TRLE2
+        C=C-1 S
+TRLE2:  N=C
         C=REGN TRE
         ?C<>0 X
-        GOC TRLH5
-        C=REGN TRLM             ; e = 0: ln m is the result
-        A=C W
-        B=0 W
-        GSUBNC TRNRM
-        GONC TRLWS
-; e ln 10 (or e for log10), then + ln m (or log10 m).
-TRLH5:  ST=0 5
-        ?C<>0 XS
-        GONC TRLH6
-        C=-C X
-        ST=1 5
-TRLH6:  C=0 M
-        C=0 S                   ; C = |e| (two digits)
-        RCR 2                   ; |e| / 10 in L13
-        A=C W
-        C=0 W
-        C=C+1 X
-        BCEX W                  ; times 10
-        GSUBNC TRNRM            ; C, B = |e|
-        ?ST=1 5
-        GONC TRLH7
-        C=C-1 S
-TRLH7:  ?ST=1 7
-        GOC TRLH8
+        GOC TRLE3
+        C=N                     ; nothing to add
+        RTN
+; Plus e ln 10 (or e for log10).
+TRLE3:  C=N
+        REGN=C TRTM
+        C=B W
+        REGN=C TRTE
+        GSUBNC TREW             ; C, B = e (wide)
+        ?ST=1 7
+        GOC TRLE4
         A=C W
         GSUBNC TRKL10
         ACEX W
         GSUBNC TRWMUL           ; e ln 10
-TRLH8:  REGN=C TRTM
+TRLE4:  N=C
         C=B W
-        REGN=C TRTE
-        C=REGN TRLM
-        A=C W
-        B=0 W
-        GSUBNC TRNRM            ; ln m
-        ?ST=1 7
-        GONC TRLH9
-        A=C W
-        GSUBNC TRKLGE
-        ACEX W
-        BCEX W
-        C=C-1 X
-        BCEX W
-        GSUBNC TRWMUL           ; log10 m
-TRLH9:  N=C
-        C=B W
-        M=C                     ; x = ln m: C, M
+        M=C                     ; x = e ln 10: C, M
         C=REGN TRTE
         BCEX W
         C=REGN TRTM
-        A=C W                   ; y = e ln 10: A, B
+        A=C W                   ; y = the part: A, B
         C=N
         GOLNC WADD
+
+; TREA: A = |e| / 10 (L13) for the e in TRE, ST 5 = e < 0. Needs DADD = WORK.
+; Changes A, C, ST 5. Depth 1.
+TREA:   C=REGN TRE
+        ST=0 5
+        ?C<>0 XS
+        GONC TREA1
+        C=-C X
+        ST=1 5
+TREA1:  C=0 M
+        C=0 S                   ; C = |e| (two digits)
+        RCR 2                   ; to digits 13..12: |e| / 10 in L13
+        A=C W
+        RTN
+
+; TREW: C, B = the e in TRE as a wide number, ST 5 = e < 0. Needs DADD = WORK.
+; Changes A, B, C, P, ST 5, ST 6. Depth 2. Calls TREA, TRNRM.
+TREW:   GSUBNC TREA
+        C=0 W
+        C=C+1 X
+        BCEX W                  ; times 10
+        ST=0 6
+        GSUBNC TRNRM
+        ?ST=1 5
+        RTNNC
+        C=C-1 S
+        RTN
+
+; TRTEN: the ten that TRLNK may leave over (ST 6) taken into A: A / 10 + 1, B + 1.
+; Changes A, B, C, ST 6. Depth 1.
+TRTEN:  ?ST=1 6
+        RTNNC
+        ST=0 6
+        ASR W
+        A=A+1 S
+        BCEX W
+        C=C+1 X
+        BCEX W
+        RTN
+
+; TRLG: A = A log10 e (L13, cut; A below 10). Changes A, C, N, P. Depth 2.
+; Calls TRKLGE, TRMUL.
+TRLG:   C=B W
+        N=C                     ; the exponent
+        GSUBNC TRKLGE
+        CSR W
+        C=C+1 W                 ; rounded: the digit that fell out is a 5
+        BCEX W                  ; B = log10 e
+        C=0 W
+        C=A+C W
+        GSUBNC TRMUL
+        C=N
+        BCEX W
+        RTN
 
 ; TRALW: 10^z for a wide z, as 10^n e^(f ln 10) with n the integer below z and f = z - n.
 ; In: C = mantissa, B = exponent. Out: C = mantissa, B = exponent (wide, positive). z >= 100
@@ -523,11 +624,12 @@ TRALC:  ASR W
         BCEX W                  ; B = n
         ACEX W
         RTN
-TRALBIG: ?ST=1 5
-        GOLC TRLWZ              ; 10^-100 or less: 0
-        C=0 W
+TRALBIG: C=0 W
+        B=0 W
+        ?ST=1 5
+        RTNC                    ; 10^-100 or less: 0
         LDI 200
-        BCEX W
+        BCEX W                  ; 10^200: too large
         C=0 W
         PT= 12
         LC 1
@@ -659,7 +761,16 @@ TRMK0:  C=0 W
 ; Depth 2. Calls TRMUL, TRNRM.
 TRWMUL: ?C<>0 W
         GONC TRWMZ
-        BCEX W                  ; B = mantissa, C = exponent
+        ?A<>0 W
+        GONC TRWMZ
+TRWM1:  ?A<>0 S                 ; the constant shifted up to digit 13, so that the
+        GOC TRWM2               ; product keeps all its digits
+        ASL W
+        BCEX W
+        C=C-1 X
+        BCEX W
+        GONC TRWM1
+TRWM2:  BCEX W                  ; B = mantissa, C = exponent
         C=C+1 X                 ; the product of the mantissas comes as L13 / 10
         C=B S                   ; the sign
         N=C
@@ -670,6 +781,8 @@ TRWMUL: ?C<>0 W
         BCEX W
         ST=0 6
         GSUBNC TRNRM
+        ?C<>0 W
+        RTNNC                   ; 0 (C = B = 0), without a sign
         A=C W
         C=N
         A=C S
