@@ -1065,7 +1065,10 @@ TGRR1:  LDI 012
         ?A<C X
         GOC TGRR2
         A=C X                   ; exponent 12 at most
-TGRR2:  C=M
+TGRR2:  ACEX W
+        REGN=C TGRSY            ; X field: e, the first level
+        A=C W
+        C=M
         C=0 X
         RCR 12                  ; the units digit to digit 0 (exponent 0)...
         PT= 1
@@ -1081,52 +1084,59 @@ TGRR4:  A=C W
         A=A-C W                 ; the integer part
         ACEX W
         REGN=C TGRA
-        GSUBNC TGCKH            ; K = pi/2 * 10^12 in two registers
-        REGN=C TGRT
+        GSUBNC TGCKH            ; K = pi/2 * 10^e: pi/2 * 10^13 in two registers, shifted
+        GSUBNC TGKSH            ; right by 13 - e digits
+        A=C W
+        C=0 WPT                 ; the digits that move into the decimals
+        A=A-C W
+        M=C
+        ACEX W
+        N=C                     ; N = K's integer part
         GSUBNC TGCKL
-        REGN=C TGRSX
-        C=0 W
-        LDI 012
-        REGN=C TGRSY            ; the level i: K = pi/2 * 10^i
+        GSUBNC TGKSH
+        A=C W
+        C=0 WPT
+        A=A-C W
+        C=M
+        C=A+C W
+        BCEX W                  ; B = K's decimals
+TGRRL:  ST=0 1                  ; level i: ST 1 at level 1 (each K is two quadrants),
+        ST=0 2                  ; ST 2 at level 0 (one)
+        C=REGN TGRSY
+        ?C<>0 X
+        GOC TGRRM
+        ST=1 2
+        GONC TGRR5
+TGRRM:  C=C-1 X
+        ?C<>0 X
+        GOC TGRR5
+        ST=1 1
 TGRR5:  C=REGN TGRY             ; subtract K while it goes
         A=C W
-        C=REGN TGRSX
-        A=A-C W
+        A=A-B W
         GOC TGRR6
         ACEX W
         M=C
         C=REGN TGRA
         A=C W
-        C=REGN TGRT
+        C=N
         A=A-C W
-        GOC TGRR8
-        GONC TGRR7
-TGRR6:  ACEX W
-        M=C
-        C=REGN TGRA
-        A=C W
-        C=REGN TGRT
-        A=A-C W
-        GOC TGRR8
-        A=A-1 W                 ; the borrow from the decimals
         GOC TGRR8
 TGRR7:  ACEX W
         REGN=C TGRA
         C=M
         REGN=C TGRY
-        C=REGN TGRSY            ; levels 1 and 0 count the quadrant
-        ?C<>0 X
-        GONC TGRRA
-        C=C-1 X
-        ?C<>0 X
-        GOC TGRR5
-        ?ST=1 7                 ; level 1: two quadrants
+        ?ST=1 2
+        GOC TGRRA
+        ?ST=1 1
+        GONC TGRR5
+        ?ST=1 7                 ; two quadrants
         GOC TGRR9
         ST=1 7
         GONC TGRR5
 TGRR9:  ST=0 7
         GONC TGRR5
-TGRRA:  ?ST=1 6                 ; level 0: one quadrant
+TGRRA:  ?ST=1 6                 ; one quadrant
         GOC TGRRB
         ST=1 6
         GONC TGRR5
@@ -1135,21 +1145,30 @@ TGRRB:  ST=0 6
         GOC TGRR9
         ST=1 7
         GONC TGRR5
+TGRR6:  ACEX W
+        M=C
+        C=REGN TGRA
+        A=C W
+        C=N
+        A=A-C W
+        GOC TGRR8
+        A=A-1 W                 ; the borrow from the decimals
+        GONC TGRR7
 TGRR8:  C=REGN TGRSY            ; next level: K / 10
         ?C<>0 X
         GONC TGRRC
         C=C-1 X
         REGN=C TGRSY
-        C=REGN TGRT
+        C=N
         RCR 1
         A=C W                   ; A[13] = the digit that moves into the decimals
         C=0 S
-        REGN=C TGRT
-        C=REGN TGRSX
+        N=C
+        C=B W
         CSR W
         C=A+C S
-        REGN=C TGRSX
-        GOLNC TGRR5
+        BCEX W
+        GOLNC TGRRL
 TGRRC:  C=REGN TGRA             ; r < pi/2 in fixed point
         RCR 2
         A=C W
@@ -1226,6 +1245,21 @@ TGCV1:  ACEX W
         C=0 W
         REGN=C TGRLV
         RTN
+
+; TGKSH: C rotated right by 13 - e digits, P = e (e = TGWORK+TGRSY[2..0], 0..12): the
+; digits of C that fall below the point of pi/2 * 10^e are then at e+1..13. Changes A, C, P.
+; Depth 1.
+TGKSH:  ACEX W
+        C=REGN TGRSY
+        ACEX W
+        RCR 13
+        PT= 0
+TGKS1:  ?A<>0 X
+        RTNNC
+        A=A-1 X
+        RCR 13
+        INCPT
+        GONC TGKS1
 
 ; TGHLF: C = C / 2 for an even integer C (times 5, a digit down). Changes A. Depth 1.
 TGHLF:  A=C W
@@ -1779,8 +1813,7 @@ TGCD2R: PT= 13                  ; pi/180 * 100
         LC 9
         LC 4
         RTN
-TGCKH:  PT= 13                  ; pi/2 * 10^12, its integer part
-        LC 0
+TGCKH:  PT= 13                  ; pi/2 * 10^13, its integer part
         LC 1
         LC 5
         LC 7
@@ -1794,9 +1827,9 @@ TGCKH:  PT= 13                  ; pi/2 * 10^12, its integer part
         LC 7
         LC 9
         LC 4
-        RTN
-TGCKL:  PT= 13                  ; pi/2 * 10^12, its first 14 decimals
         LC 8
+        RTN
+TGCKL:  PT= 13                  ; pi/2 * 10^13, its first 14 decimals
         LC 9
         LC 6
         LC 6
@@ -1810,6 +1843,7 @@ TGCKL:  PT= 13                  ; pi/2 * 10^12, its first 14 decimals
         LC 1
         LC 6
         LC 9
+        LC 1
         RTN
 ; ---- end of the generated constants
 TGATB:  C=STK                   ; C[6..3] = TGTK0

@@ -49,8 +49,8 @@ def block():
         ("TGC180", digits12(180 / pi / 10), "180/pi / 10"),
         ("TGC200", digits12(200 / pi / 10), "200/pi / 10"),
         ("TGCD2R", digits12(pi / 180 * 100), "pi/180 * 100"),
-        ("TGCKH", "0" + whole[:13], "pi/2 * 10^12, its integer part"),
-        ("TGCKL", whole[13:27], "pi/2 * 10^12, its first 14 decimals"),
+        ("TGCKH", whole[:14], "pi/2 * 10^13, its integer part"),
+        ("TGCKL", whole[14:28], "pi/2 * 10^13, its first 14 decimals"),
     ]
     for label, d, comment in consts:
         out.append(routine(label, d, comment))
