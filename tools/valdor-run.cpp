@@ -1,5 +1,6 @@
 // valdor-run: runs the calculator's firmware headless, for tests, CI and ROM authors.
 
+#include <algorithm>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -32,7 +33,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: valdor-run [--home DIR] [--steps N] [--trace] [--keys \"K K ...\"] [--hold N]\n"
-    "                  [--display] [--paper FILE] [--printer-on] [--no-save]\n"
+    "                  [--display] [--paper FILE] [--printer-on] [--printer-mode M]\n"
+    "                  [--no-save]\n"
     "       valdor-run --help | --version\n"
     "  --home DIR    folder of VALDOR.Ini, VALDOR.RAM, Entries.A and VALDOR.LOG (default:\n"
     "                $VALDOR_HOME, else the program's folder if VALDOR.Ini is there, else\n"
@@ -48,6 +50,8 @@ constexpr const char* kUsage =
     "  --display     print the display and the annunciators at the end\n"
     "  --paper FILE  write every printed line to FILE\n"
     "  --printer-on  switch the printer on, as its window's On button does\n"
+    "  --printer-mode man|norm|trace  set the printer's mode switch; the keys PRINT and\n"
+    "                ADV press its buttons\n"
     "  --no-save     do not save the RAM image at the end\n"
     "exit status: 0 done, 1 failed (also a failed RAM save), 2 bad arguments,\n"
     "             128+N stopped by signal N (SIGTERM, SIGINT, SIGHUP) after saving\n";
@@ -66,6 +70,7 @@ struct Options {
   bool display = false;
   std::optional<std::string> paper;
   bool printerOn = false;
+  std::optional<PrinterMode> printerMode;
   bool save = true;
   DebugOptions debug;
   bool help = false;
@@ -86,6 +91,10 @@ void CatchStopSignals() {
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
+// The printer's buttons, pressed among the keys.
+constexpr int kPrintButton = 1001;
+constexpr int kAdvButton = 1002;
+
 const std::map<std::string, int>& KeyNames() {
   static const std::map<std::string, int> names = {
       {"ON", 1},    {"USER", 2}, {"PRGM", 3}, {"ALPHA", 4},  {"SHIFT", 31}, {"XEQ", 32},
@@ -93,6 +102,7 @@ const std::map<std::string, int>& KeyNames() {
       {"BKSP", 45}, {"R/S", 84}, {"7", 52},   {"8", 53},     {"9", 54},     {"4", 62},
       {"5", 63},    {"6", 64},   {"1", 72},   {"2", 73},     {"3", 74},     {"0", 82},
       {"+", 61},    {"-", 51},   {"*", 71},   {"/", 81},     {".", 83},
+      {"PRINT", kPrintButton}, {"ADV", kAdvButton},
   };
   return names;
 }
@@ -136,6 +146,18 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
       o.save = false;
     } else if (arg == "--printer-on") {
       o.printerOn = true;
+    } else if (arg == "--printer-mode") {
+      const auto v = value();
+      if (v && *v == "man") {
+        o.printerMode = PrinterMode::Man;
+      } else if (v && *v == "norm") {
+        o.printerMode = PrinterMode::Norm;
+      } else if (v && *v == "trace") {
+        o.printerMode = PrinterMode::Trace;
+      } else {
+        error = "--printer-mode needs man, norm or trace";
+        return std::nullopt;
+      }
     } else if (arg == "--home" || arg == "--paper" || arg == "--steps" || arg == "--hold" ||
                arg == "--keys") {
       const auto v = value();
@@ -211,9 +233,21 @@ class Runner {
     return true;
   }
 
+  // Holds a printer button for hold instructions (at least one), waking a sleeping
+  // calculator as the button does, and lets it go.
+  void PressButton(int button, uint64_t hold) {
+    const auto set = button == kPrintButton ? SetPrintKey : SetAdvKey;
+    set(true);
+    if (!Cpu.Awake) IdlePoll();
+    for (uint64_t n = 0; n < std::max<uint64_t>(hold, 1) && BudgetLeft() && !Halted(); ++n)
+      Iterate();
+    set(false);
+  }
+
   // Presses a key as a click would, holds it until the firmware has seen it at a keyboard
   // check and then hold more instructions, and releases it.
   void PressKey(int key, uint64_t hold) {
+    if (key == kPrintButton || key == kAdvButton) return PressButton(key, hold);
     KeyPressed(key);
     // A sleeping calculator wakes in its idle poll, if the key may wake it.
     if (!Cpu.Awake) IdlePoll();
@@ -277,6 +311,7 @@ int main(int argc, char** argv) {
   if (options->trace) OpenTrace();
   StartUp(kNoWaits);
   if (options->printerOn) PrinterOn = 1;
+  if (options->printerMode) SetPrinterMode(*options->printerMode);
   Ticks = 0;  // no speed delay: the runner goes as fast as it can
   RunLoopStart();
 

@@ -608,7 +608,8 @@ DSPR3:  LDI CUNDER
 DSNAME: CXISA
         A=C W
         LDI CBLANK
-        ?A<>C X
+        PT= 1
+        ?A<>C WPT               ; (the last word's bit 9 aside)
         RTNNC
         ACEX W
         REGN=C 15

@@ -18,6 +18,8 @@
 ;    e[3]     1: its first digit is typed, e[4] that digit
 ;    e[5]     1: "." was typed, a stack register's letter follows
 ;    e[7]     1: IND
+;    e[8]     1: ALPHA is being typed; e[9] 1: a name after XEQ; e[10] its shift
+;    e[12..11] the function that ran, for the printer's TRACE mode
 ;    e[13]    1: the stack lift is off (after ENTER, CLX, Σ+, Σ-)
 ; ===========================================================================================
 
@@ -44,6 +46,11 @@ KEYDN:  SETHEX
         C=0 W
         DADD=C
         C=REGN 15
+        PT= 12
+        C=0 PT
+        PT= 11
+        C=0 PT                  ; no function has run for TRACE yet
+        REGN=C 15
         ?C<>0 X
         GOLC KYPRMT             ; a prompt waits for this key
         C=REGN 14
@@ -111,8 +118,18 @@ KYNULL: RSTKB
         GOC KYNULL
         GOLNC KYSHOW
 
-; KYREL — the key was let go: end the number being typed, then run the function.
+; KYREL — the key was let go: end the number being typed, then run the function; its code
+; is kept in e[12..11] for the printer's TRACE mode.
 KYREL:  GSUBNC ENEND
+        C=REGN 15
+        RCR 11
+        A=C W
+        C=B W
+        PT= 1
+        ACEX WPT
+        ACEX W
+        RCR 3
+        REGN=C 15
 ; KYEXEC — runs function B[2..0]: FNJMP + 2 x code.
 KYEXEC: SETHEX
         C=0 W
@@ -185,6 +202,7 @@ KYSHOW: SETHEX
         ST=C                    ; ST 3 = flag 48
         ?ST=1 3
         GOLC ALDONE
+        GSUBNC PRTRACE
         GSUBNC DSX
         GSUBNC DSANN
         GOLNC SLEEP

@@ -95,6 +95,7 @@
         .include "stack.asm"
         .include "display.asm"
         .include "alpha.asm"
+        .include "print.asm"
 
         .org 1000
         .include "arith.asm"

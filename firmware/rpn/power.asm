@@ -9,7 +9,7 @@
 POWERON: GOLC PWON
         CHKKB                   ; a light sleep ended: a key is down...
         GOLC KEYDN
-        GOLNC SLEEP             ; ...or not (a printer button): back to sleep
+        GOLNC PRBTN             ; ...or a printer button
 
 ; PWON — the calculator is switched on: our memory is kept, or lost (a cold start) when it
 ; is not ours or the back-arrow key is held. Depth 0 (entered by a jump).

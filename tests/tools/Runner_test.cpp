@@ -107,7 +107,8 @@ TEST_F(RunnerTest, StepsBoundAFirmwareThatNeverSleeps) {
 
 TEST_F(RunnerTest, BadArgumentsExitWithUsage) {
   for (const char* args : {"--steps", "--steps x", "--keys NOPE", "--keys 42", "--keys '#42'",
-                           "--bogus", "--steps 18446744073709551616", "--hold 99999999999999999999"}) {
+                           "--bogus", "--steps 18446744073709551616", "--hold 99999999999999999999",
+                           "--printer-mode", "--printer-mode auto"}) {
     EXPECT_EQ(Run(args), 2) << args;
     EXPECT_NE(Errors().find("usage: valdor-run"), std::string::npos) << args;
   }

@@ -305,7 +305,7 @@ def key_numbers(text):
                     out.append("#%d" % ALPHA_KEYS[ch])
                 else:
                     out += ["#%d" % KEYS["SHIFT"], "#%d" % ALPHA_SHIFTED[ch]]
-        elif word.startswith("#"):
+        elif word.startswith("#") or word in ("PRINT", "ADV"):
             out.append(word)
         elif word in SHIFTED:
             out += ["#%d" % KEYS["SHIFT"], "#%d" % SHIFTED[word]]
@@ -330,9 +330,9 @@ class Calculator:
             raise RuntimeError("nutasm failed:\n" + r.stdout + r.stderr)
         self.ram = os.path.join(self.m.home, "VALDOR.RAM")
 
-    def press(self, keys, fresh=True, hold=None, registers=None):
+    def press(self, keys, fresh=True, hold=None, registers=None, extra=()):
         """Presses the keys (after MEMORY LOST when fresh); returns (display line,
-        annunciator line, RAM)."""
+        annunciator line, RAM). extra: more valdor-run arguments (--printer-on ...)."""
         if fresh and os.path.exists(self.ram):
             os.remove(self.ram)
         if registers:
@@ -341,7 +341,7 @@ class Calculator:
             ram = read_ram(self.ram)
             ram.update(registers)
             write_ram(self.ram, ram)
-        cmd = [self.m.runner, "--home", self.m.home, "--display"]
+        cmd = [self.m.runner, "--home", self.m.home, "--display"] + list(extra)
         if hold is not None:
             cmd += ["--hold", str(hold)]
         if keys:

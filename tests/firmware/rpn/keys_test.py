@@ -132,6 +132,16 @@ STACK = [
 ]
 
 
+# keys -> what the printer prints (its mode switch at TRACE, or at MAN)
+PAPER = [
+    ("1 2 . 5 PRINT", "man", ["12.5000"]),
+    ("1 2 . 5 PRINT ADV 3 PRINT", "man", ["12.5000", "", "3.0000"]),
+    ("1 2 3 4 CHS SCI 2 PRINT", "man", ["-1.23      03"]),
+    ("2 ENTER 3 +", "trace", ["ENTER^", "2.0000", "+", "5.0000"]),
+    ("1 EEX 5 0 ENTER X^2", "trace", ["ENTER^", "1.0000     50"]),  # an error prints nothing
+]
+
+
 def main():
     args = h.parse_args(__doc__)
     calc = h.Calculator(args)
@@ -147,6 +157,14 @@ def main():
         got = tuple(h.from_reg(ram[r]) for r in (3, 2, 4))
         if got != tuple(Decimal(w) for w in want):
             failures.append("%-32s leaves X Y L = %s, not %s" % (keys, got, want))
+
+    for keys, mode, want in PAPER:
+        total += 1
+        paper = calc.m.home + "/paper.txt"
+        calc.press(keys, extra=("--printer-on", "--printer-mode", mode, "--paper", paper))
+        got = [line.strip() for line in open(paper).read().split("\n")[:-1]]
+        if got != want:
+            failures.append("%-32s prints %s, not %s" % (keys, got, want))
 
     # Held past the wait, a key shows NULL and does nothing.
     total += 1
