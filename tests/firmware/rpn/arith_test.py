@@ -11,6 +11,7 @@ import math
 import os
 import random
 import re
+import shutil
 import sys
 from decimal import Decimal, localcontext, ROUND_DOWN
 from fractions import Fraction
@@ -302,12 +303,21 @@ class Failures:
 
 
 def run_cases(m, fails, routine, ref, cases, flags=()):
-    """Checks every case; gives back the instruction count of each call."""
+    """Checks every case, and that no call takes more return levels than the routine's
+    header says; gives back the instruction count of each call."""
     regs = [(H.to_reg(y), H.to_reg(x)) for y, x in cases]
-    got, n = traced_call(m, routine, regs, flags)
-    for (y, x), g in zip(cases, got):
+    got, counts = traced_call(m, routine, regs, flags)
+    for (y, x), g, (n, depth) in zip(cases, got, counts):
         fails.check(routine, (y, x), flags, g, ref(y, x, flags))
-    return n
+        if depth > DEPTH.get(routine, 2):
+            fails.lines.append("%s%s: took %d return levels; its header says %d" % (
+                routine, (str(y), str(x)), depth, DEPTH.get(routine, 2)))
+    return [n for n, depth in counts]
+
+
+# The return levels each routine's header gives (2 unless named here).
+DEPTH = {"FABS": 1, "FSIGN": 1, "FFACT": 3, "FHR": 3, "FHMS": 3, "FHMSADD": 3, "FHMSSUB": 3,
+         "WADD": 1, "WSUB": 1, "WMUL": 1, "WDIV": 1, "WSQRT": 1}
 
 
 # ----- Instruction counts --------------------------------------------------------------------
@@ -463,7 +473,9 @@ def wide_tests(m, rng, n, fails):
                       0x0C6: [rng.randint(0, 15) for _ in range(14)]}
             mant, n_op = traced_call(m, "TM" + op, batch, extra=WIDE_DRIVER, inner=op)
             expo = m.call("TE" + op, LAYERS, batch, extra=WIDE_DRIVER)
-            worst[op] = max([worst.get(op, 0)] + n_op)
+            worst[op] = max([worst.get(op, 0)] + [k for k, depth in n_op])
+            if max(depth for k, depth in n_op) > DEPTH[op]:
+                fails.lines.append("%s took more than %d return level(s)" % (op, DEPTH[op]))
             for (yr, xr), (o1, r1), (o2, r2) in zip(batch, mant, expo):
                 y = wide_value(yr, m.more[0x0C4])
                 x = wide_value(xr, m.more[0x0C5] if op != "WSQRT" else m.more[0x0C4])
@@ -491,9 +503,9 @@ def labels(m):
 
 
 def traced_call(m, routine, regs, flags=(), extra="", inner=None):
-    """Machine.call, one batch per run with the trace on: the outcomes and results, and the
-    number of instructions of each call, from the routine's first word (or that of `inner`,
-    which it calls) until the driver has it back."""
+    """Machine.call, one batch per run with the trace on: the outcomes and results, and for
+    each call the number of instructions and the return levels taken, from the routine's
+    first word (or that of `inner`, which it calls) until the driver has it back."""
     got, counts = [], []
     for at in range(0, len(regs), H.BATCH):
         m.tracing = True
@@ -505,17 +517,20 @@ def traced_call(m, routine, regs, flags=(), extra="", inner=None):
         entry, ends = lab[inner or routine], {lab["TRET"], lab["ERRDATA"], lab["ERRRANGE"]}
         n = None
         for line in open(os.path.join(m.home, "VALDOR.LOG")):
-            if line[:1] == " ":
-                continue
-            pc = int(line[:4], 16)
-            if n is None:
-                if pc == entry:
-                    n = 1
-            elif pc in ends:
-                counts.append(n)
-                n = None
-            else:
-                n += 1
+            if line[:1] != " ":
+                pc = int(line[:4], 16)
+                if n is None:
+                    if pc == entry:
+                        n, base, depth = 1, None, 1
+                elif pc in ends:
+                    counts.append((n, depth))
+                    n = None
+                else:
+                    n += 1
+            elif n is not None and "Stack=" in line:
+                used = sum(1 for w in line.split("Stack=")[1].split()[:4] if int(w, 16))
+                base = used if base is None else base
+                depth = max(depth, used - base + 1)
     return got, counts
 
 
@@ -529,6 +544,13 @@ def main():
     rng = random.Random(args.seed)
     n = args.cases or 300
     m = TracingMachine(args)
+    try:
+        return run_all(m, args, rng, n)
+    finally:
+        shutil.rmtree(m.home, ignore_errors=True)
+
+
+def run_all(m, args, rng, n):
     fails = Failures()
     worst = {}
 
