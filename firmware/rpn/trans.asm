@@ -844,12 +844,14 @@ TRNM4:  ACEX W
 ; TRLNK: the logarithm of x = 1 + u (ST 4 = 0) or x = 1 - v (ST 4 = 1), stages k0..k0+6.
 ; In: A = u 10^(k0-1) (or v), below 1.12; k = k0 (ST 0..3, P = k0 - 1, k0 <= 7).
 ; Out: A = R = |ln x| 10^k0 (L13), ST 6 = ten more. k = k0 again.
-; Changes A, B, C, M, N, P, Q, ST 6. Depth 2. Calls TRSHR, TRCON, TRNXK, TRPVK.
+; Changes A, B, C, M, N, G, P, Q, ST 6. Depth 2.
+; Calls TRGHALF, TRSHR, TRCON, TRNXK, TRPVK.
 ; Each stage multiplies x by (1 - 10^-k) (or 1 + 10^-k) while it stays on its side of 1,
 ; counting in N[1..0]; on w = u 10^(k-1): w - 0.1 - w 10^-k (or w - 0.1 + w 10^-k).
 ; Then R = sum of count * ln-constant, done from the last stage back (Horner), with what
 ; is left of w (ln(1 + w) = w to the digits kept).
-TRLNK:  C=0 W
+TRLNK:  GSUBNC TRGHALF
+        C=0 W
         N=C                     ; the counts, two digits per stage
         C=C+1 W
         RCR 2
@@ -857,20 +859,25 @@ TRLNK:  C=0 W
         C=0 W
         LDI 007
         M=C                     ; stages to go
-TRLN1:  GSUBNC TRSHR            ; C = w 10^-k
-        ?ST=1 4
-        GOC TRLN3
+TRLN1:  ?ST=1 4                 ; (a loop for each side: this one runs some 70 times)
+        GOC TRLV1
+TRLU1:  GSUBNC TRSHR            ; C = w 10^-k
         A=A-C W
         A=A-B W
         GOC TRLN4
-TRLN2:  C=N
+        C=N
         C=C+1 X
         N=C
-        GONC TRLN1
-TRLN3:  A=A+C W
+        GONC TRLU1
+TRLV1:  GSUBNC TRSHR
+        A=A+C W
         A=A-B W
-        GONC TRLN2
-        A=A+B W                 ; past 1: undo
+        GOC TRLN3
+        C=N
+        C=C+1 X
+        N=C
+        GONC TRLV1
+TRLN3:  A=A+B W                 ; past 1: undo
         A=A-C W
         GONC TRLN5
 TRLN4:  A=A+B W                 ; past 1: undo
@@ -922,13 +929,15 @@ TRHR4:  C=M
 ; TREXK: e^r - 1 (ST 4 = 1) or 1 - e^-r (ST 4 = 0), stages k0..k0+6.
 ; In: A = r 10^k0 (L13, below 10); k = k0 (ST 0..3, P = k0 - 1, k0 <= 7).
 ; Out: A = the result times 10^(k0-1); k = k0 again.
-; Changes A, B, C, M, N, P, Q, ST 6. Depth 2. Calls TRCON, TRSHR, TRNXK, TRPVK.
+; Changes A, B, C, M, N, G, P, Q, ST 6. Depth 2.
+; Calls TRGHALF, TRCON, TRSHR, TRNXK, TRPVK.
 ; First r is taken apart: each stage takes ln(1 + 10^-k) (or -ln(1 - 10^-k)) out as often
 ; as it fits, counting in N[1..0], and the rest goes on ten times larger (ST 6 holds a
 ; ten that does not fit). Then, from the last stage back, w (the result at the stage's
 ; scale, starting from what is left of r) is multiplied by the factors: w + 0.1 + w 10^-k
 ; (or w + 0.1 - w 10^-k), and divided by ten between stages.
-TREXK:  C=0 W
+TREXK:  GSUBNC TRGHALF
+        C=0 W
         N=C
         LDI 007
         M=C
@@ -984,19 +993,24 @@ TRGR1:  C=N
         C=0 S
         C=0 XS
         M=C                     ; the count of stage k
-TRGR2:  C=M
+        ?ST=1 4
+        GOC TRGP1
+TRGW1:  C=M                     ; 1 - e^-r: w + 0.1 - w 10^-k
         C=C-1 X
         GOC TRGR4
         M=C
         GSUBNC TRSHR            ; C = w 10^-k
-        ?ST=1 4
-        GOC TRGR3
         A=A-C W
         A=A+B W
-        GONC TRGR2
-TRGR3:  A=A+C W
+        GONC TRGW1
+TRGP1:  C=M                     ; e^r - 1: w + 0.1 + w 10^-k
+        C=C-1 X
+        GOC TRGR4
+        M=C
+        GSUBNC TRSHR
+        A=A+C W
         A=A+B W
-        GONC TRGR2
+        GONC TRGP1
 TRGR4:  ?P=Q
         RTNC
         ASR W
@@ -1006,13 +1020,12 @@ TRGR4:  ?P=Q
         GSUBNC TRPVK
         GONC TRGR1
 
-; TRSHR: C = A 10^-k, rounded (k in ST 0..3, 1..13; the active pointer P = k - 1).
-; Changes C. Depth 1.
+; TRSHR: C = A 10^-k, rounded (k in ST 0..3, 1..13; the active pointer P = k - 1;
+; G = 5, 0 as TRGHALF sets it). Changes C. Depth 1.
 ; Rounded, not cut: a cut would always err the same way, and the stage loops take it
 ; some 70 times.
 TRSHR:  C=0 W
-        LC 5                    ; half a unit of the result...
-        INCPT                   ; (LC moved P down)
+        C=G                     ; half a unit of the result (G = 5, 0 at digit k - 1)...
         C=A+C W                 ; ...added before the cut
         C=0 WPT                 ; the digits that fall out, so that the rotation brings 0s
         ?ST=1 0
@@ -1027,6 +1040,15 @@ TRSH2:  ?ST=1 2
 TRSH3:  ?ST=1 3
         RTNNC
         RCR 8
+        RTN
+
+; TRGHALF: G = 5, 0 (the half unit that TRSHR adds). Changes C, G, Q. Depth 1.
+TRGHALF: SELQ
+        PT= 0
+        C=0 W
+        LDI 005
+        G=C
+        SELP
         RTN
 
 ; TRK1: k = 1 (P = 0, active; ST 0..3 = 1). Changes C, P. Depth 1.

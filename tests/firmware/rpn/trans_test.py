@@ -237,8 +237,8 @@ def pow_cond(y, x):
 # ----- Instruction counts --------------------------------------------------------------------
 
 def counts(machine, routine, cases):
-    """Instructions from the call of the routine to its return (or error exit), per case: a
-    traced run of the driver over these cases (at most one batch)."""
+    """Instructions from the call of the routine to its return (or error exit), per case:
+    traced runs of the driver over these cases, one batch at a time."""
     machine.call(routine, LAYERS, [])       # assembles the driver (no cases to run)
     lst = open(os.path.join(machine.home, "test.lst")).read()
     addr = {}
@@ -248,32 +248,34 @@ def counts(machine, routine, cases):
     m = re.search(r"^([0-9A-F]{4}) [0-9A-F]{3} [0-9A-F]{3} +\d+ +GSUBNC %s\b" % routine,
                   lst, re.M)
     call = int(m.group(1), 16)
-    regs = {H.FLAGS: H.flags_reg()}
-    control = [0] * 14
-    control[0], control[1], control[2] = H.FIRST & 15, H.FIRST >> 4 & 15, H.FIRST >> 8
-    n = len(cases)
-    control[3], control[4] = n & 15, n >> 4 & 15
-    regs[H.CASES] = control
-    for i, (y, x) in enumerate(cases):
-        regs[H.FIRST + 2 * i] = y
-        regs[H.FIRST + 2 * i + 1] = x
     log_path = os.path.join(machine.home, "VALDOR.LOG")
-    machine.run(regs, extra_args=("--trace", "--no-save"))
-    out, start = [], None
-    with open(log_path) as f:
-        for line in f:
-            if line[0] == " ":
-                continue
-            a = int(line[:4], 16)
-            if a == call:
-                start = 0
-            elif start is not None:
-                if a in addr:
-                    out.append(start)
-                    start = None
-                else:
-                    start += 1
-    os.remove(log_path)
+    out = []
+    for first in range(0, len(cases), H.BATCH):
+        batch = cases[first:first + H.BATCH]
+        regs = {H.FLAGS: H.flags_reg()}
+        control = [0] * 14
+        control[0], control[1], control[2] = H.FIRST & 15, H.FIRST >> 4 & 15, H.FIRST >> 8
+        control[3], control[4] = len(batch) & 15, len(batch) >> 4 & 15
+        regs[H.CASES] = control
+        for i, (y, x) in enumerate(batch):
+            regs[H.FIRST + 2 * i] = y
+            regs[H.FIRST + 2 * i + 1] = x
+        machine.run(regs, extra_args=("--trace", "--no-save"))
+        start = None
+        with open(log_path) as f:
+            for line in f:
+                if line[0] == " ":
+                    continue
+                a = int(line[:4], 16)
+                if a == call:
+                    start = 0
+                elif start is not None:
+                    if a in addr:
+                        out.append(start)
+                        start = None
+                    else:
+                        start += 1
+        os.remove(log_path)
     return out
 
 
@@ -356,11 +358,12 @@ def main():
     # Instruction counts over a sample of the arguments (the slowest kinds included).
     if want_counts or p.cases:
         for name in list(FUNCS) + ["FPOW"]:
+            many = min(n, 600)
             if name == "FPOW":
-                sample = [(H.to_reg(y), H.to_reg(x)) for y, x in pairs[:H.BATCH]]
+                sample = [(H.to_reg(y), H.to_reg(x)) for y, x in pairs[:many]]
             else:
-                args = [Decimal(a) for a in EDGES[name]] + arguments(name, rng, 120)
-                sample = [([0] * 14, H.to_reg(a)) for a in args[:H.BATCH]]
+                args = [Decimal(a) for a in EDGES[name]] + arguments(name, rng, many)
+                sample = [([0] * 14, H.to_reg(a)) for a in args]
             c = counts(machine, name, sample)
             report.append("%-7s instructions: worst %d, mean %d over %d calls" % (
                 name, max(c), sum(c) // len(c), len(c)))
