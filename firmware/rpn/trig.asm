@@ -2,17 +2,21 @@
 ;  trig.asm: trigonometric functions and coordinate changes
 ;
 ;  FSIN, FCOS, FTAN turn the angle into a quadrant and a rest r between 0 and 45 degrees
-;  (exactly, in decimal, in DEG and GRAD; with pi/2 to 27 digits in RAD), then find
-;  t = tan(r/2) by pseudo-multiplication: the vector (1, 0) is turned by atan(10^-k) as often
-;  as the angle allows, for four values of k, and by the small rest at the end; t is then
-;  y / x. sin r = 2t / (1 + t^2), cos r = (1 - t^2) / (1 + t^2), tan r = 2t / (1 - t^2).
+;  (exactly, in decimal, in DEG and GRAD; with pi/2 to 28 digits in RAD), then turn the
+;  vector (1, 0) by atan(10^-k) as often as the angle allows, for four values of k, and by
+;  the small rest at the end (pseudo-multiplication). SIN and COS turn by r/2: with
+;  t = tan(r/2) = y / x, sin r = 2t / (1 + t^2) and cos r = (1 - t^2) / (1 + t^2). TAN turns
+;  by r: tan r = y / x. ATAN, ASIN, ACOS and R->P turn a vector back to the axis
+;  (pseudo-division), adding up the angles.
 ;
 ;  Fixed point: 14 digits, 12 of them after the point (digit 12 the units, digit 13 the
-;  tens), decimal. Small angles keep their digits: the half angle is Psi * 10^-j with
+;  tens), decimal. Small angles keep their digits: the angle is Psi * 10^-j with
 ;  0.99 <= Psi < 9.9, and y is carried as y * 10^j, so the turns by atan(10^-k), k >= j, shift
 ;  x by k - j digits into y and y by k + j digits into x.
 ;
 ;  Working registers (DADD = TGWORK): 0C4..0CB, named TGR* below. Status bits ST 0..7.
+;  Public routines: FSIN FCOS FTAN FASIN FACOS FATAN FP2R FR2P FD2R FR2D; each may use all
+;  four return levels (depth 4; FD2R and FR2D 2).
 ; ===========================================================================================
 
 TGRA    .equ 4                  ; the angle still to turn, Psi (fixed point)
@@ -31,7 +35,7 @@ TGFLAG  .equ 14                 ; status register d: the flags
 ; In: C = x. Out: C = the result, rounded to ten digits. Exact 0 where the reduced angle is
 ; 0 (SIN 180, COS 90, TAN 180 in DEG). TAN at a pole (TAN 90 in DEG): OUT OF RANGE, or with
 ; flag 24 +-9.999999999E99 with the sign of x. Changes A, B, C, M, N, P, ST 0..7, base,
-; DADD, 0C4..0CB. Depth 4 (TGRED 3, TGROT 4). Calls TGRED, TGROT, TGNSH, TGJMP, TGMUL,
+; DADD, 0C4..0CB. Depth 4 (TGROT takes 3 under it). Calls TGRED, TGROT, TGNSH, TGJMP, TGMUL,
 ; TGDIV, TGPACK.
 FSIN:   GSUBNC TGRED
         GSUBNC TGSGN
@@ -173,7 +177,8 @@ TGTDD:  C=REGN TGRY
         REGN=C TGRA
         A=C W
         B=A W
-        GSUBNC TGMUL            ; T^2
+        PT= 1                   ; (T's last digit adds below 10^-12 to t^2 = T^2 10^-2j)
+        GSUBNC TGMULP           ; T^2
         ACEX W
         M=C
         C=REGN TGRJ
@@ -255,7 +260,7 @@ TGD11:  GSUBNC TGDIV
 ; FATAN, FASIN, FACOS: arc tangent, sine and cosine in the angle mode. In: C = x (|x| <= 1
 ; for FASIN and FACOS: else DATA ERROR). Out: C = the angle: ATAN and ASIN in -90..90,
 ; ACOS in 0..180 (degrees; the same in RAD and GRAD). Changes A, B, C, M, N, P, Q, ST 0..7,
-; base, DADD, 0C4..0CB. Depth 4 (TGVEC 4). Calls WUNP, WADD, WSUB, WMUL, WSQRT, WPACK,
+; base, DADD, 0C4..0CB. Depth 4 (TGVEC takes 3 under it). Calls WUNP, WADD, WSUB, WMUL, WSQRT, WPACK,
 ; TGVEC, TGMODE, TGQTR, TGHTN and the constants.
 ; How: the angle of a vector (x, y) with 0 <= y <= x comes from TGVEC; ATAN x is the angle
 ; of (1, |x|), ASIN x of (sqrt(1 - x^2), |x|), ACOS x of (|x|, sqrt(1 - x^2)); the angle
@@ -851,9 +856,10 @@ TGNXE:  SETHEX
 ;      ST 5: r = 0 (nothing else set). Otherwise TGWORK+TGRA = Psi and TGRJ = j, with
 ;      r/2 in radians = Psi * 10^-j, 0.99 <= Psi < 9.9 and j >= 1; TGRLV = 0.
 ; DEG and GRAD reduce exactly (an exponent above 13 counts as 13, which changes nothing
-; modulo 360 or 400). RAD subtracts multiples of pi/2 carried to 27 digits, from x with its
+; modulo 360 or 400). RAD subtracts multiples of pi/2 carried to 28 digits, from x with its
 ; exponent capped at 12 (beyond 1E13 radians the result is not the sine of x).
-; Also: SETDEC, ST 0 = 0. Changes A, B, C, M, N, P, DADD, 0C4..0CB. Depth 3 (TGMUL, TGNRM,
+; Also: SETDEC, ST 0 = 0. Changes A, B, C, M, N, P, ST 1, ST 2, DADD, 0C4..0CB.
+; Depth 2 (TGMUL, TGNRM,
 ; TGHLF, the constant routines).
 TGRED:  CLRST
         SETDEC
@@ -1207,7 +1213,8 @@ TGCNV:  ACEX W
         ACEX W                  ; B = c, C = m
         ?ST=1 0
         GOC TGCV0
-        GSUBNC TGMUL            ; m * c (m has the fewer digits, often)
+        PT= 2                   ; (m has ten or eleven digits: 0 below 10^-10)
+        GSUBNC TGMULP           ; m * c (m has the fewer digits, often)
         GONC TGCV2
 TGCV0:  A=C W                   ; m * 5
         C=C+C W
@@ -1273,8 +1280,11 @@ TGHLF:  A=C W
 ; TGROT: turns (1, 0) by the angle Psi * 10^-j (pseudo-multiplication).
 ; In: TGWORK+TGRA = Psi (0.99 <= Psi < 9.9), TGRJ = j >= 1, TGRLV = 0; DADD = TGWORK.
 ; Out: B = x, TGWORK+TGRY = y * 10^j with y / x = tan(Psi * 10^-j); SETDEC.
-; Changes A, B, C, M, N, P, 0C4..0CB. Depth 3 (TGATK, TGSHA, TGNSH, TGJMP and the shift
-; entries take 2). Calls TGATK, TGSHA, TGNSH, TGJMP, TGMUL.
+; The turns at a level go either way, so that the angle left is within half a turn's angle
+; of 0 (never more than five turns a level after the first); the angle left is then
+; negative as a tens complement (digit 13 is 9).
+; Changes A, B, C, M, N, P, 0C4..0CA. Depth 3 (TGATK, TGSHA, TGNSH, TGJMP and the shift
+; entries take 2). Calls TGATK, TGSHA, TGNSH, TGJMP, TGMULP, TGNXE.
 TGROT:  C=0 W
         LDI TGWORK
         DADD=C
@@ -1299,8 +1309,23 @@ TGRL:   SETDEC                  ; level l: k = j + l
         C=REGN TGRLV
         A=A+C X
         GSUBNC TGATK
-        REGN=C TGRT             ; atan(10^-k) * 10^k
         SETDEC
+        REGN=C TGRT             ; T = atan(10^-k) * 10^k
+        A=C W
+        C=C+C W
+        C=C+C W
+        C=A+C W
+        CSR W
+        N=C                     ; T / 2
+        C=REGN TGRA
+        A=C W
+        C=N
+        A=A+C W                 ; Phi = Psi + T/2: turn forward while Phi >= T,
+        ACEX W                  ; back while Phi < 0
+        REGN=C TGRA
+        A=C W
+        A=A+1 S                 ; (digit 13 is 9: negative)
+        GOC TGRB
 TGRI:   C=REGN TGRA
         A=C W
         C=REGN TGRT
@@ -1320,7 +1345,35 @@ TGRI:   C=REGN TGRA
         C=A+C W
         REGN=C TGRY             ; y + x tan
         GONC TGRI
-TGRN:   C=REGN TGRLV            ; the next level, four in all
+TGRB:   C=REGN TGRA             ; back
+        A=C W
+        C=REGN TGRT
+        A=A+C W
+        ACEX W
+        REGN=C TGRA
+        GSUBNC TGSHX
+        M=C
+        GSUBNC TGSHY
+        ABEX W
+        A=A+C W
+        B=A W                   ; x + y tan
+        C=REGN TGRY
+        A=C W
+        C=M
+        A=A-C W
+        ACEX W
+        REGN=C TGRY             ; y - x tan
+        C=REGN TGRA
+        A=C W
+        A=A+1 S
+        GOC TGRB
+TGRN:   C=REGN TGRA             ; Psi = Phi - T/2
+        A=C W
+        C=N
+        A=A-C W
+        ACEX W
+        REGN=C TGRA
+        C=REGN TGRLV            ; the next level, four in all
         C=C+1 X
         REGN=C TGRLV
         A=C W
@@ -1329,21 +1382,45 @@ TGRN:   C=REGN TGRLV            ; the next level, four in all
         ?A<C X
         GONC TGRES
         C=REGN TGRA
-        RCR 13                  ; the rest times 10 (it is below 1)
+        A=C W
+        ASL W                   ; the rest times 10 (it is below 1/2 in size)
+        ACEX W
         REGN=C TGRA
         GSUBNC TGNXE            ; both shifts one digit more: the next entries
         GOLNC TGRL
-TGRES:  C=B W                   ; the rest rho * 10^-3 (< 10^-3): turn by tan = rho
-        REGN=C TGRLV             ; (tan rho - rho < 4E-12 of y)
+TGRES:  C=0 W                   ; the rest rho * 10^-3 (|rho| < 1/2): turn by tan = rho
+        REGN=C TGRSX            ; (tan rho - rho < 2E-12 of y); TGRSX: rho < 0
+        C=REGN TGRA
+        A=C W
+        A=A+1 S
+        GONC TGRS1
+        C=-C W
+        REGN=C TGRA             ; |rho|
+        C=0 W
+        LDI 001
+        REGN=C TGRSX
+TGRS1:  C=B W
+        REGN=C TGRLV            ; x
         C=REGN TGRA
         PT= 3                   ; (digits 0..2 of rho fall below the shift)
         GSUBNC TGMULP
         ACEX W
         GSUBNC TGSH3
-        A=C W
+        M=C                     ; x rho
+        C=REGN TGRSX
+        ?C<>0 X
+        GOC TGRS2
         C=REGN TGRY
+        A=C W
+        C=M
         C=A+C W
-        REGN=C TGRT             ; the new y
+        GONC TGRS3
+TGRS2:  C=REGN TGRY
+        A=C W
+        C=M
+        A=A-C W
+        ACEX W
+TGRS3:  REGN=C TGRT             ; the new y
         C=REGN TGRJ
         A=C W
         C=0 W
@@ -1354,7 +1431,7 @@ TGRES:  C=B W                   ; the rest rho * 10^-3 (< 10^-3): turn by tan = 
         A=C W
         B=A W
         C=REGN TGRA
-        PT= 3
+        PT= 4                   ; (shifted by 3 + 2j >= 5: rho's digits 0..3 add < 1E-12)
         GSUBNC TGMULP
         ACEX W
         M=C
@@ -1364,13 +1441,23 @@ TGRES:  C=B W                   ; the rest rho * 10^-3 (< 10^-3): turn by tan = 
         LDI 003
         GSUBNC TGNSH
         N=C
-        GSUBNC TGJMP
+        GSUBNC TGJMP            ; y rho
         SETDEC
-        A=C W
+        M=C
+        C=REGN TGRSX
+        ?C<>0 X
+        GOC TGRS4
         C=REGN TGRLV
-        C=A-C W
-        C=-C W
-        REGN=C TGRLV
+        A=C W
+        C=M
+        A=A-C W
+        ACEX W
+        GONC TGRS5
+TGRS4:  C=REGN TGRLV
+        A=C W
+        C=M
+        C=A+C W
+TGRS5:  REGN=C TGRLV
 TGRE1:  C=REGN TGRLV
         A=C W
         B=A W

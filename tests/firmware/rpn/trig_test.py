@@ -333,6 +333,7 @@ def main():
     args = harness.parse_args(__doc__)
     rng = random.Random(args.seed)
     n = args.cases or 100                      # per function and mode
+    probes = 30 if n <= 100 else 100           # traced cases per function and mode
     m = harness.Machine(args)
     stats, timing = {}, {}
     check_exact(m)
@@ -346,20 +347,20 @@ def main():
                     lo, hi = [(-1, 3), (-99, -4), (3, 99), (0, 2)][i % 4]
                 xs.append(random_arg(rng, lo, hi))
             check_forward(m, routine, mode, xs, stats)
-            probe = xs[:30] + [Decimal(v) for v in ("1", "9.999999999E98", "-8.888888888E-88", "44.99999999")]
+            probe = xs[:probes] + [Decimal(v) for v in ("1", "9.999999999E98", "-8.888888888E-88", "44.99999999")]
             timing[(routine, mode)] = instruction_counts(m, routine, [(0, x) for x in probe], MODES[mode])
         for routine, (f, gen) in INVERSE.items():
             xs = [gen(rng) for i in range(n)] + [Decimal("0.9999999999"), Decimal("-0.9999999")]
             check_inverse(m, routine, mode, xs, stats)
-            timing[(routine, mode)] = instruction_counts(m, routine, [(0, x) for x in xs[:30]], MODES[mode])
+            timing[(routine, mode)] = instruction_counts(m, routine, [(0, x) for x in xs[:probes]], MODES[mode])
         pairs = [(random_arg(rng, -99, 99), random_arg(rng, -99, 99)) for i in range(n // 2)]
         pairs += [(random_arg(rng, -3, 3), random_arg(rng, -3, 3)) for i in range(n // 2)]
         check_r2p(m, mode, pairs, stats)
-        timing[("FR2P", mode)] = instruction_counts(m, "FR2P", pairs[:15] + pairs[-15:], MODES[mode])
+        timing[("FR2P", mode)] = instruction_counts(m, "FR2P", pairs[:probes // 2] + pairs[-probes // 2:], MODES[mode])
         hi = 4 if mode == "RAD" else 99
         pairs = [(random_arg(rng, -2, hi if i % 2 else 3), random_arg(rng, -99, 99)) for i in range(n)]
         check_p2r(m, mode, pairs, stats)
-        timing[("FP2R", mode)] = instruction_counts(m, "FP2R", pairs[:30], MODES[mode])
+        timing[("FP2R", mode)] = instruction_counts(m, "FP2R", pairs[:probes], MODES[mode])
     xs = [random_arg(rng, -99, 99) for i in range(n)]
     check_d2r(m, xs, stats)
     for routine in ("FD2R", "FR2D"):
