@@ -193,7 +193,8 @@ def mod_cases(rng, n):
     for _ in range(n):
         x = rand_num(rng)
         r = rng.random()
-        y = rand_num(rng, x.adjusted() - 2, min(99, x.adjusted() + 15)) if r < 0.7 else rand_num(rng)
+        y = rand_num(rng, max(-99, x.adjusted() - 2), min(99, x.adjusted() + 15)) if r < 0.7 \
+            else rand_num(rng)
         cases.append((y, x))
     return cases
 
