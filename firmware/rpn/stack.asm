@@ -847,3 +847,165 @@ FLTC1:  C=M
         C=C&A
         REGN=C 14
         RTN
+
+; ----- Statistics from the sums -----------------------------------------------------------
+
+; KMEAN — MEAN: X = Σx / n, Y = Σy / n; LASTX = X.
+KMEAN:  C=0 W
+        M=C
+        GSUBNC SGBASE
+        LDI 002
+        GSUBNC SGGET
+        GSUBNC SGDIVN           ; the mean of y...
+        GSUBNC WKPUT            ; ...kept in WENTRY
+        C=0 W
+        GSUBNC SGGET
+        GSUBNC SGDIVN           ; the mean of x
+        GOLNC SGTWO
+
+; KSDEV — SDEV: X = sx, Y = sy, the sample standard deviations: the root of
+; (Σx² - (Σx)²/n) / (n - 1).
+KSDEV:  C=0 W
+        M=C
+        GSUBNC SGBASE
+        LDI 002
+        GSUBNC SGSD
+        GSUBNC WKPUT
+        C=0 W
+        GSUBNC SGSD
+; SGTWO — ends MEAN and SDEV: C = the new X, WENTRY the new Y.
+SGTWO:  M=C
+        SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=REGN WENTRY
+        A=C W
+        C=M
+        GOLNC TWOEXIT
+
+; SGSD — the standard deviation of the first (C[2..0] = 0) or second (2) values.
+; Changes: as FSQRT, and WSPARE, WENTST. Depth 4.
+SGSD:   A=C W
+        B=A W
+        SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=B W
+        REGN=C WSPARE           ; which one
+        GSUBNC SGGET            ; Σx
+        A=C W
+        GSUBNC FMUL             ; (Σx)²
+        GSUBNC SGDIVN           ; / n
+        M=C
+        GSUBNC SGSPARE
+        C=C+1 X
+        GSUBNC SGGET            ; Σx²
+        A=C W
+        C=M
+        GSUBNC FSUB
+        M=C                     ; (the arithmetic may change M: kept in WENTST)
+        SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=M
+        REGN=C WENTST
+        LDI 005
+        GSUBNC SGGET            ; n
+        A=C W
+        C=0 W
+        PT= 12
+        LC 1
+        GSUBNC FSUB             ; n - 1
+        M=C
+        SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=REGN WENTST
+        A=C W
+        C=M
+        GSUBNC FDIV
+        GOLNC FSQRT
+
+; SGSPARE — C = WSPARE. Changes: C. Depth 1.
+SGSPARE: SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=REGN WSPARE
+        RTN
+
+; WKPUT — WENTRY = C (a number kept across the arithmetic). Changes: C, M. Depth 1.
+WKPUT:  M=C
+        SETHEX
+        C=0 W
+        LDI WORK
+        DADD=C
+        C=M
+        REGN=C WENTRY
+        RTN
+
+; SGGET — C = register C[2..0] of the sums. Changes: A, C. Depth 2.
+SGGET:  GSUBNC SGAT
+        C=REGN 0
+        RTN
+
+; SGDIVN — C = C / n. Changes: as FDIV, and N. Depth 3.
+SGDIVN: M=C
+        LDI 005
+        GSUBNC SGGET
+        N=C
+        C=M
+        A=C W
+        C=N
+        GOLNC FDIV
+
+; KRSREG — ΣREG nn: the sums begin at Rnn.
+KRSREG: SETHEX
+        C=B W                   ; nn in hexadecimal: tens x 10 + units
+        A=C W
+        ASR X
+        PT= 1
+        C=0 PT
+        ACEX W
+        C=C+C X
+        A=A+C X
+        C=C+C X
+        C=C+C X
+        A=A+C X
+        C=0 W
+        DADD=C
+        C=REGN 13
+        RCR 6
+        ACEX X                  ; c[8..6] = nn
+        RCR 8
+        REGN=C 13
+        GOLNC KYSHOW
+
+; KRTONE — TONE n: a tone of n + 1 tenths of a second, while flag 26 is set (the beeper has
+; one pitch).
+KRTONE: SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 14
+        RCR 6
+        ST=C
+        ?ST=1 5
+        GONC KTON3
+        C=0 W
+        C=C-1 X
+        ST=C
+        F=SB
+        C=B W
+        A=C W                   ; A = n
+KTON1:  LDI 0D2                 ; 210 turns of three: a tenth of a second
+KTON2:  C=C-1 X
+        GONC KTON2
+        A=A-1 X
+        GONC KTON1
+        CLRST
+        F=SB
+KTON3:  GOLNC KYSHOW

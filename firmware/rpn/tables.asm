@@ -161,8 +161,8 @@ FNJMP:
         GOLNC ERRNONEX ; 71 OCT
         GOLNC ERRNONEX ; 72 DEC
         GOLNC ERRNONEX ; 73 RND
-        GOLNC ERRNONEX ; 74 MEAN
-        GOLNC ERRNONEX ; 75 SDEV
+        GOLNC KMEAN    ; 74 MEAN
+        GOLNC KSDEV    ; 75 SDEV
         GOLNC KPROMPT  ; 76 TONE
         GOLNC ERRNONEX ; 77 SIZE
         GOLNC KPROMPT  ; 78 ΣREG
@@ -288,9 +288,9 @@ RUNJMP:
         GOLNC ERRNONEX ; 73 RND
         GOLNC ERRNONEX ; 74 MEAN
         GOLNC ERRNONEX ; 75 SDEV
-        GOLNC ERRNONEX ; 76 TONE
+        GOLNC KRTONE   ; 76 TONE
         GOLNC ERRNONEX ; 77 SIZE
-        GOLNC ERRNONEX ; 78 ΣREG
+        GOLNC KRSREG   ; 78 ΣREG
 
 ; ----- FNTAB: attributes and names -----
         .org 2200

@@ -109,6 +109,7 @@ DISPLAY = [
     ("5 ENTER 3 XEQ ALPHA 'X≠Y?' ALPHA", "YES         "),
     ("XEQ ALPHA 'RAD' ALPHA 1 SIN", "0.8415       "),
     ("XEQ ALPHA 'FIX' ALPHA 2", "0.00         "),
+    ("2 ENTER 3 Σ+ XEQ ALPHA 'SDEV' ALPHA", "DATA ERROR  "),   # n - 1 = 0
 ]
 
 # keys -> (X, Y, LASTX) afterwards, as numbers
@@ -129,6 +130,10 @@ STACK = [
     ("7 ENTER 2 X<=Y?", ("2", "7", "0")),      # a test changes nothing
     ("2 XEQ ALPHA 'LN1+X' ALPHA", ("1.098612289", "0", "2")),
     ("1 2 STO 0 5 7 XEQ ALPHA 'X<>' ALPHA 0 5 RCL 0 5", ("7", "12", "0")),
+    # MEAN and SDEV of (x, y) = (3, 2), (5, 4), (1, 9): X for x, Y for y
+    ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+ 9 ENTER 1 Σ+ XEQ ALPHA 'MEAN' ALPHA", ("3", "5", "3")),
+    ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+ 9 ENTER 1 Σ+ XEQ ALPHA 'SDEV' ALPHA", ("2", "3.605551275", "3")),
+    ("XEQ ALPHA 'ΣREG' ALPHA 2 0 2 ENTER 3 Σ+ RCL 2 0", ("3", "2", "3")),
 ]
 
 
