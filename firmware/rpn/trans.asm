@@ -19,11 +19,18 @@
 ;  stage), so that a small argument keeps all its digits: ln(1 + x) and e^x - 1 are
 ;  computed to the full precision however small x is. A factor (1 +- 10^-k) multiplies by
 ;  w + 0.1 +- w*10^-k on the scaled value w; the shift by k digits is one rotation of C
-;  (TRSHR). The counts of each stage are kept as two decimal digits in N.
+;  (TRSHR), rounded. The counts of each stage are kept as two decimal digits in N, and
+;  the sum of the constants is formed from the last stage back.
 ;  Larger arguments are brought into range first: ln of a mantissa m in [1, 10) halves m
 ;  (ln 2 each time) until it is below 2; 10^z is 10^n * e^(f ln 10) with n the integer part
-;  of z, and e^r takes ln 2 out as often as it fits. e^x is 10^(x log10 e); y^x is
-;  10^(x log10 y), where log10 y is an exponent (exact) plus the logarithm of the mantissa.
+;  of z, and e^r takes ln 2 out as often as it fits. Arguments within 1E-7 of the point
+;  where the result is 0 take two terms of the series instead (ln(1 + u) = u - u^2/2,
+;  e^x - 1 = x + x^2/2). e^x is 10^(x log10 e); y^x is 10^(x log10 y), where log10 y, its
+;  exponent (exact) plus the logarithm of the mantissa, is kept in fixed point with twelve
+;  or thirteen digits after the point until it has been multiplied by x: z = x log10 y
+;  then has all the digits that 10^z needs, up to |z| = 100.
+;  tests/firmware/rpn/trans_test.py holds every routine to 2 units of the tenth digit of
+;  the exact result, against mpmath.
 ;
 ;  ---- What they use --------------------------------------------------------------------
 ;  Working registers 0C4..0CA (DADD = WORK, registers TRE .. TRSG below). ST 0..3 hold k,
