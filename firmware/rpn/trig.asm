@@ -976,7 +976,7 @@ TGRDB:  CSR W                   ; the turn * 10^f
 TGRDC:  A=A-B W
         GONC TGRDC
         A=A+B W                 ; one too many
-TGRDD:  C=M
+        C=M
         ACEX W
         ?A<B W                  ; not yet at 10^f: on with a tenth
         GONC TGRDE
