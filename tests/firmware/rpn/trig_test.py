@@ -342,7 +342,7 @@ def main():
             xs = []
             for i in range(n):
                 if mode == "RAD":
-                    lo, hi = [(-3, 1), (-99, -4), (0, 4), (-1, 0)][i % 4]
+                    lo, hi = [(-3, 1), (-99, -4), (0, 4), (-1, 0), (0, 4), (5, 12)][i % 6]
                 else:
                     lo, hi = [(-1, 3), (-99, -4), (3, 99), (0, 2)][i % 4]
                 xs.append(random_arg(rng, lo, hi))
