@@ -36,6 +36,7 @@ KALP1:  ST=0 3
         C=ST
         RCR 13
         REGN=C 14
+        ST=1 8
         GOLNC KYSHOW
 
 ; ALCHAR — a character key in ALPHA mode (B[1..0] = its byte). Depth 0.

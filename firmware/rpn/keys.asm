@@ -56,8 +56,10 @@ KEYDN:  SETHEX
         C=REGN 14
         RCR 1
         ST=C                    ; ST 3 ALPHA (48), ST 4 shift (47), ST 1 message (50)
+        ST=0 8                  ; ST 8: the annunciators must be drawn again
         ?ST=1 4
         GONC KYD1
+        ST=1 8                  ; (SHIFT goes out)
         LDI 040                 ; the shifted table
         A=A+C X
 KYD1:   ?ST=1 3
@@ -192,7 +194,9 @@ KYLIFT: C=0 W
         C=REGN 15
         C=0 S
         REGN=C 15
-; KYSHOW — shows X (or, in ALPHA mode, ALPHA) and the annunciators; then sleeps.
+; KYSHOW — shows X (or, in ALPHA mode, ALPHA) and, when ST 8 says that a flag they show has
+; changed during this key, the annunciators; then sleeps. (ST 8 belongs to the keyboard: the
+; layers leave ST 8..13 alone.)
 KYDONE:
 KYSHOW: SETHEX
         C=0 W
@@ -204,8 +208,10 @@ KYSHOW: SETHEX
         GOLC ALDONE
         GSUBNC PRTRACE
         GSUBNC DSX
+        ?ST=1 8                 ; only when something they show has changed
+        GONC KYSH1
         GSUBNC DSANN
-        GOLNC SLEEP
+KYSH1:  GOLNC SLEEP
 
 ; PUSHX — puts C into X as RCL, LASTX and π do: the stack lifts unless the lift is off;
 ; then the lift is on.

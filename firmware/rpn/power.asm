@@ -132,6 +132,7 @@ PWWARM: SETHEX
         C=ST
         RCR 13
         REGN=C 14
+        ST=1 8                  ; the annunciators too
         GOLNC KYSHOW
 
 ; SLEEP — waits until the key is let go (RSTKB clears the keyboard flag only then, and the

@@ -50,7 +50,16 @@ PRBUP:  SELPF 9                 ; a held button keeps waking the calculator: wai
 ; PRTRACE — in TRACE mode, with the printer on, after a function (e[12..11] its code):
 ; its name, then X. Returns at once otherwise. Changes: A, B, C, M, N, P, Q, ST 0..7, base,
 ; DADD, PFAD. Depth 3.
-PRTRACE: SETHEX
+PRTRACE: SELPF 9
+        RDTPRN
+        RCR 13
+        ST=C                    ; ST 3: TRACE
+        ?ST=1 3
+        RTNNC                   ; (e[12..11] clears at the next key)
+        SELPF 9
+        ?PFSET 1 RTNUT
+        RTNNC
+        SETHEX
         C=0 W
         DADD=C
         C=REGN 15
@@ -66,15 +75,6 @@ PRTRACE: SETHEX
         PT= 11
         C=0 PT
         REGN=C 15               ; done with it
-        SELPF 9
-        RDTPRN
-        RCR 13
-        ST=C                    ; ST 3: TRACE
-        ?ST=1 3
-        RTNNC
-        SELPF 9
-        ?PFSET 1 RTNUT
-        RTNNC
         C=M                     ; the name, left-justified
         C=0 M
         C=0 S

@@ -255,6 +255,7 @@ KRSF:   GSUBNC KRFL30
         GSUBNC FLMASK
         C=C!A
 KRFPUT: REGN=C 14
+        ST=1 8                  ; flags 0..4 and 27 show
         GOLNC KYSHOW
 KRCF:   GSUBNC KRFL30
         GSUBNC FLMASK
@@ -622,6 +623,7 @@ KPRGM:  SETHEX
 KPRG1:  ST=0 3
 KPRG2:  C=ST
         REGN=C 14
+        ST=1 8
         ?ST=1 3
         GOLNC KYSHOW            ; PRGM off: X again
         C=REGN 13
@@ -752,6 +754,7 @@ KANG:   A=C W
         C=A+C PT
         RCR 11
         REGN=C 14
+        ST=1 8
         GOLNC KYSHOW
 
 ; KCLST — CLST: X Y Z T are 0.

@@ -137,6 +137,22 @@ STACK = [
 ]
 
 
+# keys -> the annunciators lit afterwards
+ANNUNCIATORS = [
+    ("SHIFT", "SHIFT"),
+    ("SHIFT LASTX", ""),
+    ("SHIFT SHIFT", ""),
+    ("SF 0 1 SF 0 4", "1 4"),
+    ("SF 0 1 CF 0 1", ""),
+    ("XEQ ALPHA 'RAD' ALPHA", "RAD"),
+    ("XEQ ALPHA 'GRAD' ALPHA 2", "G RAD"),
+    ("USER", "USER"),
+    ("ALPHA", "ALPHA"),
+    ("ALPHA ALPHA", ""),
+    ("PRGM", "PRGM"),
+    ("SF 2 7", "USER"),
+]
+
 # keys -> what the printer prints (its mode switch at TRACE, or at MAN)
 PAPER = [
     ("1 2 . 5 PRINT", "man", ["12.5000"]),
@@ -163,6 +179,13 @@ def main():
         if got != tuple(Decimal(w) for w in want):
             failures.append("%-32s leaves X Y L = %s, not %s" % (keys, got, want))
 
+    for keys, want in ANNUNCIATORS:
+        total += 1
+        _, got, _ = calc.press(keys)
+        # "G" and "RAD" are written together as GRAD
+        got = " ".join(got.replace("GRAD", "G RAD").replace("01", "0 1").split())
+        if got != want:
+            failures.append("%-32s lights %r, not %r" % (keys, got, want))
     for keys, mode, want in PAPER:
         total += 1
         paper = calc.m.home + "/paper.txt"
