@@ -295,7 +295,7 @@ TRPL4:  C=A-C W
 ; digits: the relative error of the part is about 1E-13, also for x close to 1.
 ; In: C = mantissa, B = exponent. Out: A (L13), B = its exponent, ST 5 = it is negative,
 ; ST 6 = ten more, TRE = e (0 when the part is all of ln x), DADD = WORK.
-; Changes A, B, C, M, N, P, Q, ST 0..6, TRE, TRH. Depth 3.
+; Changes A, B, C, M, N, G, P, Q, ST 0..6, TRE, TRH. Depth 3.
 ; Calls TRK1, TRNXK, TRLNK, TRMK0, TRMUL, TRKLN2.
 ; - e = 0, m < 2: ln(1 + u), u = m - 1, with the loops (k0 from the size of u), or for
 ;   u < 1E-7 with two terms of its series;
@@ -533,7 +533,7 @@ TRLG:   C=B W
 ; TRALW: 10^z for a wide z, as 10^n e^(f ln 10) with n the integer below z and f = z - n.
 ; In: C = mantissa, B = exponent. Out: C = mantissa, B = exponent (wide, positive). z >= 100
 ; gives the exponent 200 (WPACK: too large); z <= -100, 0. Exact for an integer z.
-; Changes A, B, C, M, N, P, Q, ST 0..6, DADD (= WORK), TRE, TRH.
+; Changes A, B, C, M, N, G, P, Q, ST 0..6, DADD (= WORK), TRE, TRH.
 ; Depth 3. Calls TRMUL, TRKL10, TRKLN2, TRK1, TREXK.
 TRALW:  SETDEC
         ?C<>0 W
@@ -764,7 +764,7 @@ TRMK0:  C=0 W
 ; ---- Fixed point --------------------------------------------------------------------------------
 
 ; TRWMUL: a wide number times a constant. In: C = mantissa, B = exponent, A = the constant
-; (L13, any 14 digits). Out: C, B (wide), cut to 13 digits. Changes A, B, C, N, P.
+; (L13, any 14 digits). Out: C, B (wide), cut to 13 digits. Changes A, B, C, N, P, ST 6.
 ; Depth 2. Calls TRMUL, TRNRM.
 TRWMUL: ?C<>0 W
         GONC TRWMZ
