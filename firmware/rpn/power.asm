@@ -154,12 +154,15 @@ OFF:    GSUBNC DSSEL
 ; it was. With flag 25 set the error is ignored once: the flag clears and nothing shows.
 ; Otherwise the message stays until the next key (flag 50); the back-arrow key then only
 ; clears it.
-ERRDATA: LDI ERTDATA
+ERRDATA: C=0 W
+        LDI ERTDATA
         GONC ERRSHOW
-ERRRANGE: LDI ERTRANGE
+ERRRANGE: C=0 W
+        LDI ERTRANGE
         GONC ERRSHOW
-ERRNONEX: LDI ERTNONEX
-ERRSHOW: RCR 11                 ; C[5..3] = the text's address, low 10 bits (page 0)
+ERRNONEX: C=0 W
+        LDI ERTNONEX
+ERRSHOW: RCR 11                 ; C[6..3] = the text's address (in page 0, below 400)
         N=C
         SETHEX
         C=0 W

@@ -321,8 +321,11 @@ def key_numbers(text):
 class Calculator:
     """The RPN firmware as the user meets it: keys in, display and registers out."""
 
-    def __init__(self, args):
+    def __init__(self, args, ram_size=None):
         self.m = Machine(args)
+        if ram_size:  # registers from 0C0 on, as VALDOR.Ini's [RAM] Size gives them
+            with open(os.path.join(self.m.home, "VALDOR.Ini"), "a") as f:
+                f.write("[RAM]\nSize=%d\n" % ram_size)
         src = os.path.join(args.source, "firmware", "rpn", "main.asm")
         r = subprocess.run([args.nutasm, "-o", os.path.join(self.m.home, "test.rom"), src],
                            capture_output=True, text=True)

@@ -207,6 +207,14 @@ def main():
     shown, _, ram = calc.press("RCL 0 7 +", fresh=False)
     if shown != "84.0000      ":
         failures.append("after a restart 42 RCL 07 + shows %r" % shown)
+    # An HP-41C's memory (registers 0C0..0FF): 48 data registers and none for programs.
+    small = h.Calculator(args, ram_size=64)
+    for keys, want in [("STO 4 7", "STO 4 7"), ("STO 4 8", "NONEXISTENT "), ("PRGM", "00 REG 0    ")]:
+        total += 1
+        got, _, _ = small.press(keys)
+        want = "0.0000       " if want == keys else want
+        if got != want:
+            failures.append("with 64 registers %-16s shows %r, not %r" % (keys, got, want))
     return h.report(failures, total, "keys")
 
 
