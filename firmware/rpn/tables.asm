@@ -158,8 +158,8 @@ FNJMP:
         GOLNC KPROMPT  ; 6E FC?
         GOLNC KPROMPT  ; 6F FS?C
         GOLNC KPROMPT  ; 70 FC?C
-        GOLNC ERRNONEX ; 71 OCT
-        GOLNC ERRNONEX ; 72 DEC
+        GOLNC KOCT     ; 71 OCT
+        GOLNC KDEC     ; 72 DEC
         GOLNC ERRNONEX ; 73 RND
         GOLNC KMEAN    ; 74 MEAN
         GOLNC KSDEV    ; 75 SDEV

@@ -134,6 +134,8 @@ STACK = [
     ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+ 9 ENTER 1 Σ+ XEQ ALPHA 'MEAN' ALPHA", ("3", "5", "3")),
     ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+ 9 ENTER 1 Σ+ XEQ ALPHA 'SDEV' ALPHA", ("2", "3.605551275", "3")),
     ("XEQ ALPHA 'ΣREG' ALPHA 2 0 2 ENTER 3 Σ+ RCL 2 0", ("3", "2", "3")),
+    ("6 4 XEQ ALPHA 'OCT' ALPHA", ("100", "0", "64")),
+    ("1 0 0 XEQ ALPHA 'DEC' ALPHA", ("64", "0", "100")),
 ]
 
 
