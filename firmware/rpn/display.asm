@@ -588,6 +588,8 @@ DSPR1:  C=N
         C=M
         ?ST=1 2
         GOC DSPR3               ; one digit
+        ?ST=1 5
+        GOC DSPR5               ; three
         PT= 3
         ?C<>0 PT
         GONC DSPR2
@@ -602,6 +604,28 @@ DSPR2:  LDI CUNDER
 DSPR3:  LDI CUNDER
         GSUBNC DSCHAR
         GOLNC DSPAD
+DSPR5:  PT= 3                   ; "___", "1__", "12_"
+        ?C<>0 PT
+        GONC DSPR7
+        RCR 4
+        PT= 1
+        LC 3
+        C=0 XS
+        GSUBNC DSCHAR
+        C=M
+        PT= 3
+        C=C-1 PT
+        ?C<>0 PT
+        GONC DSPR2
+        RCR 6
+        PT= 1
+        LC 3
+        C=0 XS
+        GSUBNC DSCHAR
+        GONC DSPR3
+DSPR7:  LDI CUNDER
+        GSUBNC DSCHAR
+        GONC DSPR2
 
 ; DSNAME — writes the name at C[6..3] up to its first blank (a name that prompts is
 ; shorter than seven characters, so it has one). Changes: A, C, Q. Depth 1.

@@ -265,7 +265,8 @@ XGET:   SETHEX
 ; code in e while the keys that give the number come. Its attribute word says what it takes:
 ;   bit 1  two digits (a register or flag number); bit 2  one digit (FIX, SCI, ENG)
 ;   bit 3  a storage register: "." then the key of X Y Z T or L names a stack register,
-;          SHIFT makes it IND; bit 4  + - x / turn it into register arithmetic (STO)
+;          SHIFT makes it IND; bit 4  + - x / turn it into register arithmetic (STO);
+;   bit 5  three digits (SIZE): e[3] counts them, the second waits in e[6]
 ; When the number is complete the function's second entry, RUNJMP + 2 x code, runs with
 ; DADD = 0 and B[2..0] = the register's address (a storage register, hexadecimal) or the
 ; number (decimal digits). A storage register past the top of memory is NONEXISTENT.
@@ -359,7 +360,7 @@ KYPBK:  C=M
         PT= 3
         ?C<>0 PT
         GONC KYPBK1
-        C=0 PT
+        C=C-1 PT                ; one digit fewer
         REGN=C 15
         GOLNC KYPSHOW
 KYPBK1: PT= 7
@@ -451,7 +452,9 @@ KYPDIG: C=M
         ACEX W
         REGN=C 15
         GOLNC KYPSHOW
-KYPD2:  RCR 3                   ; C[1] = the first digit
+KYPD2:  ?ST=1 5
+        GOC KYPD5               ; a prompt of three digits (SIZE)
+        RCR 3                   ; C[1] = the first digit
         A=C W
         C=B W
         PT= 0
@@ -460,6 +463,34 @@ KYPD2:  RCR 3                   ; C[1] = the first digit
         ABEX PT
         PT= 1
         ABEX PT                 ; B[1..0] = the number
+        GONC KYPNUM
+KYPD5:  PT= 3                   ; three digits: the second waits too...
+        C=C-1 PT
+        ?C<>0 PT
+        GOC KYPD6
+        C=M
+        PT= 3
+        LC 2                    ; e[3] = 2, and e[6] = this one
+        A=C W
+        C=B W
+        RCR 8
+        PT= 6
+        ACEX PT
+        ACEX W
+        REGN=C 15
+        GOLNC KYPSHOW
+KYPD6:  C=M                     ; ...and the third completes B[2..0] = e[4], e[6], it
+        RCR 2
+        A=C W
+        C=M
+        RCR 5
+        PT= 1
+        ACEX PT
+        C=B W
+        PT= 0
+        ACEX PT
+        B=0 W
+        ABEX X
 ; KYPNUM — the number B[1..0] is complete: for a storage register, R00 + the number.
 KYPNUM: C=M
         GSUBNC KYATTC

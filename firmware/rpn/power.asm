@@ -160,6 +160,9 @@ ERRDATA: C=0 W
 ERRRANGE: C=0 W
         LDI ERTRANGE
         GONC ERRSHOW
+ERRNOROOM: C=0 W
+        LDI ERTNOROOM
+        GONC ERRSHOW
 ERRNONEX: C=0 W
         LDI ERTNONEX
 ERRSHOW: RCR 11                 ; C[6..3] = the text's address (in page 0, below 400)
@@ -196,3 +199,4 @@ ERRSH1: C=REGN 14
 ERTDATA: .lcd "DATA ERROR"
 ERTRANGE: .lcd "OUT OF RANGE"
 ERTNONEX: .lcd "NONEXISTENT"
+ERTNOROOM: .lcd "NO ROOM"

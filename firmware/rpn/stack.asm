@@ -1018,3 +1018,57 @@ KOCT:   GSUBNC XGET
 KDEC:   GSUBNC XGET
         GSUBNC FDEC
         GOLNC MONEXIT
+
+; KRSIZE — SIZE nnn: R00 moves so that nnn data registers end at the top of memory (their
+; contents stay where they are); NO ROOM if that would take registers kept for programs.
+KRSIZE: C=B W
+        GSUBNC BCDHEX
+        B=A W                   ; B = nnn
+        C=0 W
+        DADD=C
+        C=REGN 13
+        RCR 3
+        A=C W                   ; A[2..0] = the top + 1
+        A=A-B X
+        GOC KRSZ1
+        LDI PROGS
+        ?A<C X
+        GOC KRSZ1
+        C=REGN 13
+        ACEX X
+        REGN=C 13
+        GOLNC KYSHOW
+KRSZ1:  GOLNC ERRNOROOM
+
+; BCDHEX — A[2..0] = the number whose decimal digits are C[2..0], in hexadecimal.
+; Changes: A, B, C, P, base. Depth 1.
+BCDHEX: SETHEX
+        A=C W
+        B=A W
+        A=0 W
+        PT= 0
+        ACEX PT                 ; the units
+        C=B W
+        RCR 1
+        C=0 S
+        PT= 1
+        C=0 PT
+        C=C+C X
+        A=A+C X
+        C=C+C X
+        C=C+C X
+        A=A+C X                 ; + 10 x the tens
+        C=B W
+        RCR 2
+        C=0 S
+        C=0 M
+        C=C+C X
+        C=C+C X
+        A=A+C X
+        C=C+C X
+        C=C+C X
+        C=C+C X
+        A=A+C X
+        C=C+C X
+        A=A+C X                 ; + (4 + 32 + 64) x the hundreds
+        RTN

@@ -164,7 +164,7 @@ FNJMP:
         GOLNC KMEAN    ; 74 MEAN
         GOLNC KSDEV    ; 75 SDEV
         GOLNC KPROMPT  ; 76 TONE
-        GOLNC ERRNONEX ; 77 SIZE
+        GOLNC KPROMPT  ; 77 SIZE
         GOLNC KPROMPT  ; 78 ΣREG
 
 ; ----- RUNJMP: the second entry of a function that prompts -----
@@ -289,7 +289,7 @@ RUNJMP:
         GOLNC ERRNONEX ; 74 MEAN
         GOLNC ERRNONEX ; 75 SDEV
         GOLNC KRTONE   ; 76 TONE
-        GOLNC ERRNONEX ; 77 SIZE
+        GOLNC KRSIZE   ; 77 SIZE
         GOLNC KRSREG   ; 78 ΣREG
 
 ; ----- FNTAB: attributes and names -----
@@ -533,7 +533,7 @@ FNTAB:
         .lcd "SDEV   "
         .word 004                ; 76
         .lcd "TONE   "
-        .word 000                ; 77
+        .word 020                ; 77
         .lcd "SIZE   "
         .word 002                ; 78
         .lcd "ΣREG   "

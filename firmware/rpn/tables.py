@@ -1,7 +1,7 @@
 """Writes tables.asm, the keyboard's and the functions' tables, from the lists below:
     python3 firmware/rpn/tables.py > firmware/rpn/tables.asm
 """
-F = [  # name, attributes (1 entry key, 2 two digits, 4 one digit, 8 a register, 16 STO's arithmetic), handler, second entry
+F = [  # name, attributes (1 entry key, 2 two digits, 4 one digit, 8 a register, 16 STO's arithmetic, 32 three digits), handler, second entry
  ("0",1,"ENDIG"),("1",1,"ENDIG"),("2",1,"ENDIG"),("3",1,"ENDIG"),("4",1,"ENDIG"),
  ("5",1,"ENDIG"),("6",1,"ENDIG"),("7",1,"ENDIG"),("8",1,"ENDIG"),("9",1,"ENDIG"),
  (".",1,"ENPT"),("EEX",1,"ENEEX"),("CHS",1,"ENCHS"),("<-",1,"ENBKSP"),
@@ -28,7 +28,7 @@ F = [  # name, attributes (1 entry key, 2 two digits, 4 one digit, 8 a register,
  ("AVIEW",0,"KAVIEW"),("CLRG",0,"KCLRG"),("X<>",0x0A,"KPROMPT","KRXCH"),("ARCL",0x0A,"KPROMPT",None),("ASTO",0x0A,"KPROMPT",None),
  ("FC?",2,"KPROMPT","KRFC"),("FS?C",2,"KPROMPT","KRFSC"),("FC?C",2,"KPROMPT","KRFCC"),
  ("OCT",0,"KOCT"),("DEC",0,"KDEC"),("RND",0,None),("MEAN",0,"KMEAN"),("SDEV",0,"KSDEV"),("TONE",4,"KPROMPT","KRTONE"),
- ("SIZE",0,None),("ΣREG",2,"KPROMPT","KRSREG"),
+ ("SIZE",0x20,"KPROMPT","KRSIZE"),("ΣREG",2,"KPROMPT","KRSREG"),
 ]
 F = [f + (None,)*(4-len(f)) for f in F]
 code = {n:i for i,(n,a,h,r) in enumerate(F)}

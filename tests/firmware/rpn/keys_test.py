@@ -110,6 +110,13 @@ DISPLAY = [
     ("XEQ ALPHA 'RAD' ALPHA 1 SIN", "0.8415       "),
     ("XEQ ALPHA 'FIX' ALPHA 2", "0.00         "),
     ("2 ENTER 3 Σ+ XEQ ALPHA 'SDEV' ALPHA", "DATA ERROR  "),   # n - 1 = 0
+    ("XEQ ALPHA 'SIZE' ALPHA", "SIZE ___    "),
+    ("XEQ ALPHA 'SIZE' ALPHA 0 1", "SIZE 01_    "),
+    ("XEQ ALPHA 'SIZE' ALPHA 0 1 BKSP", "SIZE 0__    "),
+    ("XEQ ALPHA 'SIZE' ALPHA 0 1 0 PRGM", "00 REG 294  "),
+    ("XEQ ALPHA 'SIZE' ALPHA 0 1 0 STO 1 0", "NONEXISTENT "),
+    ("XEQ ALPHA 'SIZE' ALPHA 3 0 0 PRGM", "00 REG 4    "),
+    ("XEQ ALPHA 'SIZE' ALPHA 3 0 5", "NO ROOM     "),
 ]
 
 # keys -> (X, Y, LASTX) afterwards, as numbers
