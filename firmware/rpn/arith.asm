@@ -568,13 +568,11 @@ ARSQE:  DECPT
 
 ; ---- Parts of a number ------------------------------------------------------------------
 
-; FABS |x|; FSIGN: 1 for x > 0, -1 for x < 0, 0 for 0. In: C = x. Out: C. Changes C
-; (FSIGN also P). Depth 1.
+; FABS |x|; FSIGN: 1 for x >= 0 (0 included, as on the HP-41), -1 for x < 0. In: C = x.
+; Out: C. Changes C (FSIGN also P). Depth 1.
 FABS:   C=0 S
         RTN
-FSIGN:  ?C<>0 W
-        RTNNC
-        C=0 M
+FSIGN:  C=0 M
         C=0 X
         PT= 12
         LC 1

@@ -57,9 +57,10 @@ KEYDN:  SETHEX
         RCR 1
         ST=C                    ; ST 3 ALPHA (48), ST 4 shift (47), ST 1 message (50)
         ST=0 8                  ; ST 8: the annunciators must be drawn again
+        ST=0 9                  ; ST 9: SHIFT goes out
         ?ST=1 4
         GONC KYD1
-        ST=1 8                  ; (SHIFT goes out)
+        ST=1 9
         LDI 040                 ; the shifted table
         A=A+C X
 KYD1:   ?ST=1 3
@@ -195,8 +196,8 @@ KYLIFT: C=0 W
         C=0 S
         REGN=C 15
 ; KYSHOW — shows X (or, in ALPHA mode, ALPHA) and, when ST 8 says that a flag they show has
-; changed during this key, the annunciators; then sleeps. (ST 8 belongs to the keyboard: the
-; layers leave ST 8..13 alone.)
+; changed during this key, the annunciators (ST 9: only SHIFT goes out); then sleeps.
+; (ST 8 and 9 belong to the keyboard: the layers leave ST 8..13 alone.)
 KYDONE:
 KYSHOW: SETHEX
         C=0 W
@@ -211,7 +212,15 @@ KYSHOW: SETHEX
         ?ST=1 8                 ; only when something they show has changed
         GONC KYSH1
         GSUBNC DSANN
-KYSH1:  GOLNC SLEEP
+        GOLNC SLEEP
+KYSH1:  ?ST=1 9                 ; or just SHIFT out: bit 7 of what they show now
+        GOLNC SLEEP
+        C=REGN 5                ; (DSX left the display selected)
+        ST=C
+        ST=0 7
+        C=ST
+        DATA=C
+        GOLNC SLEEP
 
 ; PUSHX — puts C into X as RCL, LASTX and π do: the stack lifts unless the lift is off;
 ; then the lift is on.

@@ -163,7 +163,7 @@ PARTS = [
     ("FINT", lambda y, x, f: finish(x.to_integral_value(ROUND_DOWN), f)),
     ("FFRC", lambda y, x, f: finish(x - x.to_integral_value(ROUND_DOWN), f)),
     ("FABS", lambda y, x, f: finish(abs(x), f)),
-    ("FSIGN", lambda y, x, f: finish(Decimal((x > 0) - (x < 0)), f)),
+    ("FSIGN", lambda y, x, f: finish(Decimal(1 if x >= 0 else -1), f)),  # SIGN 0 is 1
     ("FFACT", ref_fact),
 ]
 
