@@ -383,10 +383,16 @@ WDBYTE: RCR 2
         RCR 1
         ST=C                    ; ST 1 and ST 0: bits 5 and 4 of the character
         RCR 13
-        ?ST=1 1
-        RTNC                    ; 20..3F: the same
         PT= 1
-        ?ST=1 0
+        ?ST=1 1
+        GONC WDB0
+        ?ST=1 0                 ; 20..3F: the same (without the punctuation mark's bits)
+        GOC WDB4
+        LC 2
+        RTN
+WDB4:   LC 3
+        RTN
+WDB0:   ?ST=1 0
         GOC WDB1
         LC 4                    ; 00..0F: 40..4F
         RTN
@@ -400,3 +406,80 @@ WDB2:   ST=C                    ; ST 0 = bit 0 of D (≠) or E (Σ)
         RTN
 WDB3:   LC 1                    ; ≠: 1D
         RTN
+
+; KRARCL — ARCL nn: the register, as the display shows it (without the blanks after it),
+; goes after the text in ALPHA, as far as 24 characters allow; a punctuation mark becomes a
+; character of its own. Depth 0.
+KRARCL: C=B W
+        DADD=C
+        C=REGN 0
+        GSUBNC DSNUM
+        C=0 W
+        M=C                     ; M = the blanks held back
+        SELQ
+        PT= 0                   ; Q = the characters read
+ARL1:   SELQ
+        ?PT= 12
+        GOC ARL9
+        INCPT
+        SELP
+        SETHEX
+        LDI NOLCD
+        DADD=C
+        C=REGN 15               ; the next character from the left (the display turns)
+        N=C
+        A=C W
+        LDI CBLANK
+        ?A<>C X
+        GOC ARL2
+        C=M
+        C=C+1 X
+        M=C
+        GONC ARL1
+ARL2:   C=M                     ; the blanks before a character go in after all
+        ?C<>0 X
+        GONC ARL3
+        C=C-1 X
+        M=C
+        LDI 020
+        A=C W
+        B=A W
+        GSUBNC ALADD1
+        GONC ARL2
+ARL3:   C=N
+        GSUBNC WDBYTE
+        A=C W
+        B=A W
+        GSUBNC ALADD1
+        C=N                     ; its mark: 1 ".", 2 ":", 3 ","
+        RCR 1
+        ST=C
+        C=0 W
+        ?ST=1 2
+        GOC ARL4
+        ?ST=1 3
+        GONC ARL1
+        LDI 03A
+        GONC ARL5
+ARL4:   LDI 02E
+        ?ST=1 3
+        GONC ARL5
+        LDI 02C
+ARL5:   A=C W
+        B=A W
+        GSUBNC ALADD1
+        GOLNC ARL1
+ARL9:   SELP
+        GOLNC KYSHOW
+
+; ALADD1 — adds byte B[1..0] after the ALPHA text, unless it has 24 characters already.
+; Out: DADD = 0. Changes: A, C, P. Depth 2.
+ALADD1: SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 8
+        RCR 4
+        PT= 1
+        ?C<>0 WPT
+        RTNC
+        GOLNC ALAPP

@@ -278,7 +278,7 @@ RUNJMP:
         GOLNC ERRNONEX ; 69 AVIEW
         GOLNC ERRNONEX ; 6A CLRG
         GOLNC KRXCH    ; 6B X<>
-        GOLNC ERRNONEX ; 6C ARCL
+        GOLNC KRARCL   ; 6C ARCL
         GOLNC ERRNONEX ; 6D ASTO
         GOLNC KRFC     ; 6E FC?
         GOLNC KRFSC    ; 6F FS?C

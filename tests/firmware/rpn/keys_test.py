@@ -117,6 +117,10 @@ DISPLAY = [
     ("XEQ ALPHA 'SIZE' ALPHA 0 1 0 STO 1 0", "NONEXISTENT "),
     ("XEQ ALPHA 'SIZE' ALPHA 3 0 0 PRGM", "00 REG 4    "),
     ("XEQ ALPHA 'SIZE' ALPHA 3 0 5", "NO ROOM     "),
+    ("1 2 . 5 STO 0 1 ALPHA 'X=' ALPHA XEQ ALPHA 'ARCL' ALPHA 0 1 XEQ ALPHA 'AVIEW' ALPHA",
+     "X=12.5000   "),
+    ("1 2 3 4 5 6 CHS STO 0 1 ALPHA 'ABCDEFGHIJKLMNOPQR' ALPHA XEQ ALPHA 'ARCL' ALPHA 0 1 "
+     "XEQ ALPHA 'AVIEW' ALPHA", "NOPQR-123,4 "),                   # 24 characters at most
 ]
 
 # keys -> (X, Y, LASTX) afterwards, as numbers
