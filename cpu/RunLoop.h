@@ -17,7 +17,8 @@ Iteration RunIteration();
 // One idle poll of the sleeping CPU: automatic power-off, flag and status clearing, a timer
 // poll, and the wake-up test.
 void IdlePoll();
-// Whether a sleeping CPU wakes now.
+// Whether a sleeping CPU wakes now, with key as the key down (the one read now, without it).
+bool WakeCondition(int32_t key);
 bool WakeCondition();
 // How long a sleeping CPU may wait for WakeCpu before its next idle poll: until the automatic
 // power-off or the timer chip's next event, at most kMaxIdleWaitMs.
