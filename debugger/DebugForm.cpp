@@ -36,13 +36,34 @@
 #include "memory/Rom.h"
 #include "timer/Zudaroz.h"
 
-QPoint DebuggerPlacement(const QRect& mainFrame, const QSize& frame, const QSize& screen) {
-  auto clamp = [](int v, int size, int screenSize) {
-    if (v < 0) return 0;
-    return v + size > screenSize ? screenSize - size : v;
+QPoint DebuggerPlacement(const QRect& mainFrame, const QSize& frame, const QRect& available) {
+  // Into [low, high - size], the low edge winning when the window is larger than the span.
+  auto clamp = [](int v, int size, int low, int high) {
+    return std::max(low, std::min(v, high - size));
   };
-  return {clamp(mainFrame.x() + mainFrame.width(), frame.width(), screen.width()),
-          clamp(mainFrame.y(), frame.height(), screen.height())};
+  auto inside = [&](QPoint p) {
+    return QPoint(clamp(p.x(), frame.width(), available.left(), available.right() + 1),
+                  clamp(p.y(), frame.height(), available.top(), available.bottom() + 1));
+  };
+  const QPoint sides[] = {
+      {mainFrame.right() + 1, mainFrame.top()},           // right
+      {mainFrame.left() - frame.width(), mainFrame.top()},  // left
+      {mainFrame.left(), mainFrame.bottom() + 1},         // below
+      {mainFrame.left(), mainFrame.top() - frame.height()},  // above
+  };
+  QPoint best = inside(sides[0]);
+  qint64 bestCover = -1;
+  for (const QPoint& side : sides) {
+    const QPoint p = inside(side);
+    const QRect covered = QRect(p, frame).intersected(mainFrame);
+    const qint64 cover = covered.isEmpty() ? 0 : qint64{covered.width()} * covered.height();
+    if (cover == 0) return p;
+    if (bestCover < 0 || cover < bestCover) {
+      best = p;
+      bestCover = cover;
+    }
+  }
+  return best;
 }
 
 // ----- The window -----
@@ -258,21 +279,22 @@ TDebugForm::TDebugForm(QWidget* parent)
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
-void TDebugForm::ShowDebugger(QWidget* mainWindow) {
+void TDebugForm::ShowDebugger(QWidget* mainWindow, bool activate) {
   if (mainWindow) {
     create();  // lets the platform report the frame's size
     const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : qApp->primaryScreen();
     move(DebuggerPlacement(mainWindow->frameGeometry(), frameGeometry().size(),
-                           screen->geometry().size()));
+                           screen->availableGeometry()));
   }
   animateBox_->setChecked(Animate.load() != 0);
   traceBox_->setChecked(Trace.load() != 0);
   sstButton_->setEnabled(!Animate.load());
   DebuggerOpen = 1;
   WakeCpu();
+  setAttribute(Qt::WA_ShowWithoutActivating, !activate);
   show();
   raise();
-  activateWindow();
+  if (activate) activateWindow();
 }
 
 void TDebugForm::RefreshDebugger(int field) {
@@ -364,12 +386,18 @@ void TDebugForm::ArithRadioGroupClick(int base) {
 
 void TDebugForm::SSTSpeedButtonClick() {
   bool stepped = false;
+  uint16_t pc = 0;
   TNutCPU::RunHalted([&] {
     if (!Cpu.Running || Animate.load() || codePane_->Running()) return;
     StepInto();
+    ClearHalt();
+    pc = Cpu.PC;
     stepped = true;
   });
-  if (stepped) RefreshDebugger();
+  if (!stepped) return;
+  RefreshDebugger();
+  // The status line follows the step, rather than keeping the last command's halt.
+  codePane_->SetHaltText(QString::fromStdString("stepped to " + HexDigits(pc, 4)));
 }
 
 void TDebugForm::ExitSpeedButtonClick() {
@@ -379,6 +407,7 @@ void TDebugForm::ExitSpeedButtonClick() {
 void TDebugForm::AnimateCheckBoxClick() {
   const bool on = animateBox_->isChecked();
   Animate = on ? 1 : 0;
+  HaltHolds = 0;  // the box lets a halted CPU animate (or stand) as it now says
   WakeCpu();
   sstButton_->setEnabled(!on && !codePane_->Running());
 }
@@ -418,8 +447,7 @@ void TDebugForm::closeEvent(QCloseEvent* e) {
   // A run ends here, and the CPU passes the breakpoint it may stand on instead of halting on it
   // again at once.
   codePane_->LeaveDebugger();
-  DebuggerOpen = 0;
-  WakeCpu();
+  TNutCPU::CloseDebugger();
   e->accept();
 }
 
@@ -523,9 +551,9 @@ bool TDebugForm::DropPendingKey(QKeyEvent* e) {
 
 // ----- For the main window -----
 
-void OpenDebuggerWindow(QWidget* mainWindow) {
+void OpenDebuggerWindow(QWidget* mainWindow, bool activate) {
   if (!debugForm) debugForm = new TDebugForm(mainWindow);
-  debugForm->ShowDebugger(mainWindow);
+  debugForm->ShowDebugger(mainWindow, activate);
 }
 
 void RefreshDebuggerWindow() {
