@@ -82,8 +82,7 @@ void TBreakListView::Reload() {
   TNutCPU::RunHalted([&] {
     for (const Breakpoint& b : Breaks.Breaks()) {
       Row r;
-      r.where = b.where;
-      if (b.bank >= 0) r.where.append("@").append(std::to_string(b.bank));
+      r.where = b.Where();
       if (b.condition) r.condition = b.condition->text;
       r.count = b.count;
       r.hits = b.hits;
@@ -183,21 +182,14 @@ void TBreakListView::ItemChanged(QTableWidgetItem* item) {
   emit Message(QString::fromStdString(error));
 }
 
-void TBreakListView::Change(const std::function<void()>& change, bool queued) {
+void TBreakListView::Change(const std::function<void()>& change) {
   TNutCPU::RunHalted([&] {
     change();
     Breaks.Changed();
     UpdateDebugArmed();
   });
-  auto show = [this] {
-    Reload();
-    emit Changed();
-  };
-  // From an item's change signal the table is rebuilt later: the item is still in use.
-  if (queued)
-    QMetaObject::invokeMethod(this, show, Qt::QueuedConnection);
-  else
-    show();
+  Reload();
+  emit Changed();
 }
 
 bool TBreakListView::eventFilter(QObject* watched, QEvent* event) {
