@@ -33,7 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CheckItem<Breakpoint>(text);
   CheckItem<Watchpoint>(text);
-  CheckItem<Condition>(text);
+  std::string error;
+  if (const auto c = Condition::Parse(text, error)) {  // kept as written: it reads the same
+    const auto again = Condition::Parse(c->text, error);
+    FUZZ_CHECK(again && again->field == c->field && again->op == c->op &&
+               again->value == c->value && again->hi == c->hi && again->lo == c->lo);
+  }
 
   std::vector<std::string> errors;
   Breaks.Clear();
