@@ -78,7 +78,7 @@ void RunLoop() {
       RestartPacing();  // standing or running for the debugger is no lag
     } else {
       haltAcknowledged.store(0, std::memory_order_relaxed);
-      it = RunIteration();
+      it = RunIteration(kTurboBatch);
     }
     if (it == Iteration::Ended) break;
     // A hit with the debugger closed opens it once the halt is acknowledged, outside the lock:

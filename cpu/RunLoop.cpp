@@ -72,7 +72,7 @@ uint32_t IdleWaitMs() {
   return wait;
 }
 
-Iteration RunIteration() {
+Iteration RunIteration(uint32_t turboBatch) {
   if (!Cpu.Running.load(relaxed)) return Iteration::Ended;
   if (allSegmentsHalt.load(relaxed)) return Iteration::Halted;
   if (!Cpu.Awake.load(relaxed)) {
@@ -90,6 +90,9 @@ Iteration RunIteration() {
   if (DebugArmed.load(relaxed)) return DebugIteration();
   if (Turbo.load(relaxed)) {
     TurboStep();
+    for (uint32_t i = 1;
+         i < turboBatch && Cpu.Awake.load(relaxed) && !allSegmentsHalt.load(relaxed); ++i)
+      TurboStep();
   } else {
     Step();
     PaceStep();

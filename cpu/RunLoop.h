@@ -13,7 +13,11 @@ enum class Iteration {
 // The loop's first step: clears the keyboard flag and arms the automatic power-off.
 void RunLoopStart();
 // Runs one iteration: a step at normal speed or in turbo, an animated step, or an idle poll.
-Iteration RunIteration();
+// In turbo without the debugger, up to turboBatch steps: the flags other threads change are
+// then tested once a batch, the CPU's own sleep and halt after every step.
+Iteration RunIteration(uint32_t turboBatch = 1);
+// The CPU thread's turbo batch: about 6 us of instructions.
+constexpr uint32_t kTurboBatch = 1000;
 // One idle poll of the sleeping CPU: automatic power-off, flag and status clearing, a timer
 // poll, and the wake-up test.
 void IdlePoll();

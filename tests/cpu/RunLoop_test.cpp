@@ -249,6 +249,22 @@ TEST_F(RunLoopTest, ClicksBetweenTwoPollsAreNotLost) {
   }
 }
 
+// A turbo batch runs its instructions in one iteration but ends at once when the CPU sleeps.
+TEST_F(RunLoopTest, ATurboBatchEndsWhenTheCpuSleeps) {
+  struct Case {
+    std::initializer_list<uint16_t> words;
+    uint32_t cycles;
+  } cases[] = {{{kNop, kNop, kPowoff, kNop}, 3}, {{kGoncSelf}, 500}};
+  for (const Case& c : cases) {
+    Start();
+    LoadWords(0, c.words);
+    Turbo = 1;
+    EXPECT_EQ(RunIteration(500), Iteration::Executed);
+    EXPECT_EQ(Cpu.CycleCount, c.cycles);
+    Turbo = 0;
+  }
+}
+
 TEST_F(RunLoopTest, DebuggerOpenStillPollsWhileAsleep) {
   Sleep(true);
   DebuggerOpen = 1;
