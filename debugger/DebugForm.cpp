@@ -280,6 +280,7 @@ TDebugForm::TDebugForm(QWidget* parent)
 }
 
 void TDebugForm::ShowDebugger(QWidget* mainWindow, bool activate) {
+  setAttribute(Qt::WA_ShowWithoutActivating, !activate);  // before the platform window exists
   if (mainWindow) {
     create();  // lets the platform report the frame's size
     const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : qApp->primaryScreen();
@@ -291,7 +292,6 @@ void TDebugForm::ShowDebugger(QWidget* mainWindow, bool activate) {
   sstButton_->setEnabled(!Animate.load());
   DebuggerOpen = 1;
   WakeCpu();
-  setAttribute(Qt::WA_ShowWithoutActivating, !activate);
   show();
   raise();
   if (activate) activateWindow();
