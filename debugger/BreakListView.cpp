@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,10 @@ void TBreakListView::Reload() {
     table_->setItem(i, Count, Item(r.watch ? QString() : QString::number(r.count), !r.watch));
     table_->setItem(i, Hits, Item(QString::number(r.hits), false));
   }
+  // The names take the width they need; the condition has the rest.
+  table_->resizeColumnToContents(Where);
+  table_->setColumnWidth(Where, std::max(table_->columnWidth(Where),
+                                         fontMetrics().horizontalAdvance('0') * 14));
   loading_ = false;
 }
 

@@ -113,12 +113,14 @@ QFont FieldFont() {
 }
 
 // The logo: a small chip with its pins, drawn at the screen's pixel ratio.
-QPixmap DrawDebugLogo(qreal dpr) {
-  QPixmap pm(QSize(32, 32) * dpr);
+// Drawn on a 32-pixel grid, scaled to size.
+QPixmap DrawDebugLogo(qreal dpr, int size) {
+  QPixmap pm(QSize(size, size) * dpr);
   pm.setDevicePixelRatio(dpr);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 32.0, size / 32.0);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(190, 160, 70));
   for (int i = 0; i < 4; ++i) {
@@ -247,6 +249,8 @@ TDebugForm::TDebugForm(QWidget* parent)
   memList_->setFont(fieldFont);
   memList_->setPalette(fieldPalette);
   memList_->setFocusPolicy(Qt::ClickFocus);
+  memList_->setWordWrap(true);  // the hint fits the list's width on two lines
+  memList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memList_->addItem("Double click to refresh ...");
 
   sstButton_ = CaptionButton(this, "SST", QRect(224, 444, 49, 21), "Step by step execution ...");
@@ -256,8 +260,9 @@ TDebugForm::TDebugForm(QWidget* parent)
 
   hpImage_ = new QLabel(this);
   hpImage_->setObjectName("HPImage");
-  hpImage_->setGeometry(137, 78, 32, 32);
-  hpImage_->setPixmap(DrawDebugLogo(qApp->devicePixelRatio()));
+  // Between the C field, the N label, P and the Stack row, touching none of them.
+  hpImage_->setGeometry(142, 87, 24, 24);
+  hpImage_->setPixmap(DrawDebugLogo(qApp->devicePixelRatio(), 24));
   hpImage_->setToolTip(ToolTipExit());
 
   codePane_ = new TCodePane(this);

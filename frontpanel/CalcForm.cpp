@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QContextMenuEvent>
+#include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -146,7 +147,11 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
   hpImage_->setGeometry(kHpRect.translated(kClient));
   hpImage_->setPixmap(DrawLogo(dpr_));
   hpImage_->setToolTip("Launching debugger ...");
-  hpImage_->hide();
+  // Faint until the pointer is over it, so that it can be found.
+  logoEffect_ = new QGraphicsOpacityEffect(hpImage_);
+  logoEffect_->setOpacity(kLogoFaint);
+  hpImage_->setGraphicsEffect(logoEffect_);
+  hpImage_->setMouseTracking(true);
   hpImage_->installEventFilter(this);
   menu_ = new TCalcMenu(this);
 
@@ -356,9 +361,7 @@ void TCalcForm::CalcImageMouseUp() {
 }
 
 void TCalcForm::CalcImageMouseMove(QPoint p) {
-  const bool overLogo = p.x() >= kHpRect.left() && p.x() <= kHpRect.left() + kHpRect.width() &&
-                        p.y() >= kHpRect.top() && p.y() <= kHpRect.top() + kHpRect.height();
-  hpImage_->setVisible(overLogo && !DebuggerWindowVisible());
+  logoEffect_->setOpacity(kLogoFaint);  // the pointer is on the faceplate, not on the logo
   speedBar_->setVisible(!Turbo && p.y() >= kSpeedBarTop);
   if (annMessageShown_ && !speedBarHeld_) {
     annMessageShown_ = false;
@@ -386,6 +389,10 @@ void TCalcForm::idleRedraw() {
 
 void TCalcForm::ArmIdleRedraw() {
   if (Turbo && Cpu.Awake && !idleTimer_->isActive()) idleTimer_->start();
+}
+
+qreal TCalcForm::LogoOpacity() const {
+  return logoEffect_->opacity();
 }
 
 bool TCalcForm::IdleRedrawActive() const {
@@ -429,7 +436,6 @@ void TCalcForm::SpeedScrollBarScroll(int position) {
 void TCalcForm::HpImageDblClick() {
   if (DebuggerWindowVisible()) return;
   OpenDebuggerWindow(this);
-  hpImage_->hide();
 }
 
 // ----- Events -----
@@ -532,6 +538,11 @@ bool TCalcForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == hpImage_ && event->type() == QEvent::MouseButtonDblClick) {
     HpImageDblClick();
     return true;
+  }
+  if (watched == hpImage_) {
+    const QEvent::Type t = event->type();
+    if (t == QEvent::Enter || t == QEvent::MouseMove) logoEffect_->setOpacity(1.0);
+    if (t == QEvent::Leave) logoEffect_->setOpacity(kLogoFaint);
   }
   // While a button is held on the speed bar (slider, arrows or track) its message stays.
   if (watched == speedBar_ && event->type() == QEvent::MouseButtonPress) speedBarHeld_ = true;

@@ -11,6 +11,7 @@
 #include "display/Lcd.h"
 #include "host/Panel.h"
 
+class QGraphicsOpacityEffect;
 class QLabel;
 class QScrollBar;
 class TCalcMenu;
@@ -79,6 +80,8 @@ class TCalcForm : public QWidget, public Panel {
   QToolButton* DovadaSpeedButton() const { return printerButton_; }
   QScrollBar* SpeedScrollBar() const { return speedBar_; }
   QLabel* HpImage() const { return hpImage_; }
+  static constexpr qreal kLogoFaint = 0.3;
+  qreal LogoOpacity() const;
   bool KeyHeld() const { return keyHeld_; }
   TCalcMenu* ContextMenu() const { return menu_; }
   const QImage& CalcImage() const { return calcImage_; }
@@ -127,6 +130,7 @@ class TCalcForm : public QWidget, public Panel {
   QToolButton* printerButton_ = nullptr;
   QScrollBar* speedBar_ = nullptr;
   QLabel* hpImage_ = nullptr;
+  QGraphicsOpacityEffect* logoEffect_ = nullptr;
   TCalcMenu* menu_ = nullptr;
   QTimer* idleTimer_ = nullptr;
   QTimer* settleTimer_ = nullptr;  // a move has ended once no other follows for a while

@@ -354,11 +354,20 @@ TEST_F(CalcFormTest, AMovedWindowComesBackOnScreen) {
             QPoint(available.right() + 1 - form->width() / 2, available.top() + 10));
 }
 
+// The logo is always there, faintly, so that it can be found; it lights under the pointer.
 TEST_F(CalcFormTest, LogoShowsOnlyOverItsArea) {
-  QTest::mouseMove(form.get(), At(137 + 32, 115 + 34));  // its corner, border included
   EXPECT_TRUE(form->HpImage()->isVisible());
-  QTest::mouseMove(form.get(), At(137 + 33, 115));
-  EXPECT_FALSE(form->HpImage()->isVisible());
+  EXPECT_EQ(form->LogoOpacity(), TCalcForm::kLogoFaint);
+  const QPointF corner(31, 33);
+  QEnterEvent enter(corner, corner, form->HpImage()->mapToGlobal(corner));
+  QApplication::sendEvent(form->HpImage(), &enter);
+  EXPECT_EQ(form->LogoOpacity(), 1.0);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(form->HpImage(), &leave);
+  EXPECT_EQ(form->LogoOpacity(), TCalcForm::kLogoFaint);
+  QApplication::sendEvent(form->HpImage(), &enter);
+  QTest::mouseMove(form.get(), At(137 + 33, 115));  // just right of it, on the faceplate
+  EXPECT_EQ(form->LogoOpacity(), TCalcForm::kLogoFaint);
 }
 
 // Negative centres; the result is clamped so that the top and left edges stay on screen even

@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <chrono>
@@ -30,7 +32,10 @@
 #include "support/MachineFixture.h"
 #include "timer/Zudaroz.h"
 
+#include "debugger/BreakListView.h"
 #include "debugger/CodePaneView.h"
+#include "debugger/DebugRun.h"
+#include "debugger/Symbols.h"
 #include "debugger/ListingView.h"
 #include "gui/DebugFormFixture.h"
 
@@ -447,6 +452,29 @@ TEST_F(DebugFormTest, AHitOpensTheWindowWithoutTakingTheKeyboard) {
   DebuggerWindow()->close();
   OpenDebuggerWindow(main.get());
   EXPECT_TRUE(QTest::qWaitForWindowActive(DebuggerWindow()));
+}
+
+// The window's parts do not touch: the logo clears every label and field, and the memory
+// list's hint and the longest symbol fit their columns.
+TEST_F(DebugFormTest, PartsFitWithoutTouchingOrCutting) {
+  ParseSymbols("=SHOWENTRY EQU 0010X\n");
+  Open();
+  const QRect logo = form->HPImage()->geometry();
+  for (QWidget* w : form->findChildren<QWidget*>()) {
+    if (w == form->HPImage() || w->parentWidget() != form || !w->isVisible()) continue;
+    if (!qobject_cast<QLabel*>(w) && !qobject_cast<QLineEdit*>(w)) continue;
+    EXPECT_FALSE(w->geometry().intersects(logo)) << w->objectName().toStdString();
+  }
+  EXPECT_EQ(form->MemListBox()->horizontalScrollBar()->maximum(), 0);
+  const QFontMetrics fm = form->CodePane()->Listing()->fontMetrics();
+  EXPECT_GE(form->CodePane()->Listing()->columnWidth(ListingModel::Label),
+            fm.horizontalAdvance("=SHOWENTRY"));
+  ASSERT_TRUE(form->CodePane()->BreakList()->Add("=SHOWENTRY@1"));
+  QTableWidget* table = form->CodePane()->BreakList()->Table();
+  EXPECT_GE(table->columnWidth(TBreakListView::Where),
+            table->fontMetrics().horizontalAdvance("=SHOWENTRY@1") + 20);  // and its tick box
+  ResetDebugRun();
+  ParseSymbols("");
 }
 
 TEST_F(DebugFormTest, OpensAtTheRightScreenEdgeWhenThereIsNoRoom) {
