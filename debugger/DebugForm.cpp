@@ -184,10 +184,26 @@ TDebugForm::TDebugForm(QWidget* parent)
   QPalette pal = palette();
   pal.setColor(QPalette::WindowText, kMaroon);
   setPalette(pal);
-
-  const QFont fieldFont = FieldFont();
   QPalette fieldPalette = pal;
   fieldPalette.setColor(QPalette::Text, kNavy);
+
+  BuildFields(fieldPalette);
+  BuildBaseGroup();
+  BuildControls(fieldPalette);
+  codePane_ = new TCodePane(this);
+  codePane_->setGeometry(kRegisterWidth, 0, kClientWidth - kRegisterWidth, kClientHeight);
+  connect(codePane_, &TCodePane::Halted, this, [this] { RefreshDebugger(); });
+  connect(codePane_, &TCodePane::RunningChanged, this, [this](bool on) { RunningChanged(on); });
+  SetTabOrder();
+
+  // Every key reaches the window first (FormKeyDown); double clicks on the logo and the list.
+  installEventFilter(this);
+  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+}
+
+// The register fields, each with its label just left of it, and the instruction at PC.
+void TDebugForm::BuildFields(const QPalette& fieldPalette) {
+  const QFont fieldFont = FieldFont();
   auto* upper = new UpperCase(this);
   for (int i = 0; i < kDebugFieldCount; ++i) {
     const DebugField& f = DebugFields[i];
@@ -206,11 +222,12 @@ TDebugForm::TDebugForm(QWidget* parent)
     const int w = label->sizeHint().width();
     label->setGeometry(f.x - 2 - w, f.y, w, kEditHeight);
   }
-
   disLabel_ = Label(this, "", QRect(140, 12, kRegisterWidth - 142, 14), Qt::AlignLeft | Qt::AlignTop);
   disLabel_->setObjectName("DisLabel");
   disLabel_->setFont(fieldFont);
+}
 
+void TDebugForm::BuildBaseGroup() {
   auto* group = new QGroupBox(" Base ", this);
   group->setObjectName("ArithRadioGroup");
   group->setGeometry(176, 135, 98, 36);
@@ -228,7 +245,10 @@ TDebugForm::TDebugForm(QWidget* parent)
             [b](bool on) { b->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); });
   }
   connect(baseGroup_, &QButtonGroup::idClicked, this, [this](int id) { ArithRadioGroupClick(id); });
+}
 
+// Animate and Trace, the memory list, SST and Exit, and the logo.
+void TDebugForm::BuildControls(const QPalette& fieldPalette) {
   animateBox_ = new QCheckBox("&Animate", this);
   animateBox_->setGeometry(206, 388, 67, 17);
   animateBox_->setToolTip("Animated microcode execution ...");
@@ -246,7 +266,7 @@ TDebugForm::TDebugForm(QWidget* parent)
   memList_ = new QListWidget(this);
   memList_->setObjectName("MemListBox");
   memList_->setGeometry(40, 384, 136, 109);
-  memList_->setFont(fieldFont);
+  memList_->setFont(FieldFont());
   memList_->setPalette(fieldPalette);
   memList_->setFocusPolicy(Qt::ClickFocus);
   memList_->setWordWrap(true);  // the hint fits the list's width on two lines
@@ -264,13 +284,10 @@ TDebugForm::TDebugForm(QWidget* parent)
   hpImage_->setGeometry(142, 87, 24, 24);
   hpImage_->setPixmap(DrawDebugLogo(qApp->devicePixelRatio(), 24));
   hpImage_->setToolTip(ToolTipExit());
+}
 
-  codePane_ = new TCodePane(this);
-  codePane_->setGeometry(kRegisterWidth, 0, kClientWidth - kRegisterWidth, kClientHeight);
-  connect(codePane_, &TCodePane::Halted, this, [this] { RefreshDebugger(); });
-  connect(codePane_, &TCodePane::RunningChanged, this, [this](bool on) { RunningChanged(on); });
-
-  // Tab order: the fields by their tab numbers, the Base group at 14.
+// Tab order: the fields by their tab numbers, the Base group at 14.
+void TDebugForm::SetTabOrder() {
   std::vector<std::pair<int, QWidget*>> order;
   for (int i = 0; i < kDebugFieldCount; ++i) order.emplace_back(DebugFields[i].tab, edits_[i]);
   order.emplace_back(14, base16_);
@@ -278,10 +295,6 @@ TDebugForm::TDebugForm(QWidget* parent)
   std::stable_sort(order.begin(), order.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1].second, order[i].second);
-
-  // Every key reaches the window first (FormKeyDown); double clicks on the logo and the list.
-  installEventFilter(this);
-  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
 void TDebugForm::ShowDebugger(QWidget* mainWindow, bool activate) {

@@ -23,6 +23,7 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPalette;
 class QRadioButton;
 class QToolButton;
 class TCodePane;
@@ -83,6 +84,10 @@ class TDebugForm : public QWidget {
 
  private:
   struct View;
+  void BuildFields(const QPalette& fieldPalette);
+  void BuildBaseGroup();
+  void BuildControls(const QPalette& fieldPalette);
+  void SetTabOrder();
   void Refresh(int field, bool direct);
   void Apply(const View& view, int field, bool animated);
   void ShowCodeLine(const CodeLine& code);

@@ -130,7 +130,16 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
 
   faceplate_ = DrawFaceplate(dpr_);
   calcImage_ = faceplate_;
+  BuildLabels();
+  menu_ = new TCalcMenu(this);
+  BuildButtons();
+  BuildSpeedBar();
+  view_.applyContrast(5);
+  BuildTimers();
+}
 
+// The name and foot printed on the faceplate, and the debugger's logo.
+void TCalcForm::BuildLabels() {
   auto* name = new QLabel("VALDOR 1.0", this);
   name->setGeometry(QRect(61, 4, 185, 13).translated(kClient));
   name->setAlignment(Qt::AlignCenter);
@@ -153,8 +162,10 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
   hpImage_->setGraphicsEffect(logoEffect_);
   hpImage_->setMouseTracking(true);
   hpImage_->installEventFilter(this);
-  menu_ = new TCalcMenu(this);
+}
 
+// The small buttons along the top.
+void TCalcForm::BuildButtons() {
   auto* centre = SmallButton(this, QRect(0, 0, 16, 16), "Center emulator on screen ...");
   centre->setIcon(DrawButtonGlyph(ButtonGlyph::Centre, dpr_));
   connect(centre, &QToolButton::clicked, this, [this] { CenterSpeedButtonClick(); });
@@ -189,7 +200,9 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
   auto* exit = SmallButton(this, QRect(291, 0, 16, 16), "Close emulator ...");
   exit->setIcon(DrawButtonGlyph(ButtonGlyph::Exit, dpr_));
   connect(exit, &QToolButton::clicked, this, [this] { close(); });
+}
 
+void TCalcForm::BuildSpeedBar() {
   speedBar_ = new SpeedBar(Qt::Horizontal, this);
   speedBar_->setGeometry(QRect(0, kSpeedBarTop, 307, 12).translated(kClient));
   speedBar_->setRange(0, kSpeedPositions - 1);
@@ -204,9 +217,9 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
   speedBar_->setEnabled(false);
   speedBar_->installEventFilter(this);
   connect(speedBar_, &QScrollBar::valueChanged, this, [this](int v) { SpeedScrollBarScroll(v); });
+}
 
-  view_.applyContrast(5);
-
+void TCalcForm::BuildTimers() {
   // The idle redraw: the display in turbo mode. It runs only while turbo is on, so that a
   // sleeping calculator costs nothing.
   idleTimer_ = new QTimer(this);

@@ -106,6 +106,10 @@ class TCalcForm : public QWidget, public Panel {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildLabels();
+  void BuildButtons();
+  void BuildSpeedBar();
+  void BuildTimers();
   QRect DeviceRect(QRect logical) const;
   QPoint Placed(int left, int top) const;
   void DrawKeyPressed(int index);
