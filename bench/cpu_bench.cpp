@@ -2,8 +2,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
+#include "cpu/CpuThread.h"
 #include "cpu/RunLoop.h"
 #include "cpu/TurboStep.h"
 #include "debugger/Breakpoints.h"
@@ -83,6 +89,49 @@ void BM_TurboIterationsTenBreakpoints(benchmark::State& state) {
   TurboIterations(state, 10);
 }
 BENCHMARK(BM_TurboIterationsTenBreakpoints);
+
+// Nanoseconds the thread has run on a core (the scheduler's account: other load on the host
+// does not count).
+double ThreadCpuSeconds(int tid) {
+  std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/schedstat");
+  unsigned long long ns = 0;
+  in >> ns;
+  return static_cast<double>(ns) / 1e9;
+}
+
+// The CPU thread in turbo as the desktop runs it (pause point, debugger flags, iteration), on
+// the same loop as BM_TurboSteps: Nut instructions per second of the thread's own CPU time, so
+// that a loaded host lowers neither figure. Each iteration lets it run for 200 ms.
+void BM_ThreadedTurbo(benchmark::State& state) {
+  SetUpMachine();
+  Cpu.Running = 1;
+  Cpu.Awake = 1;
+  Turbo = 1;
+  TNutCPU::Create();
+  while (TNutCPU::ThreadId() == 0) std::this_thread::yield();
+  const int tid = TNutCPU::ThreadId();
+  double instructions = 0, seconds = 0;
+  auto sample = [tid](uint32_t& cycles, double& cpu) {
+    TNutCPU::RunHalted([&] {
+      cycles = Cpu.CycleCount;
+      cpu = ThreadCpuSeconds(tid);
+    });
+  };
+  for (auto _ : state) {
+    uint32_t c0 = 0, c1 = 0;
+    double s0 = 0, s1 = 0;
+    sample(c0, s0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    sample(c1, s1);
+    state.SetIterationTime(s1 - s0);
+    instructions += static_cast<uint32_t>(c1 - c0);
+    seconds += s1 - s0;
+  }
+  TNutCPU::Stop();
+  Turbo = 0;
+  state.counters["instructions/s"] = benchmark::Counter(seconds > 0 ? instructions / seconds : 0);
+}
+BENCHMARK(BM_ThreadedTurbo)->UseManualTime()->Iterations(10);
 
 void BM_NormalSpeedStepsNoDelay(benchmark::State& state) {
   SetUpMachine();

@@ -112,8 +112,9 @@ void KeyPressed(int keyNumber);
 // Releases the key at once if a keyboard check has seen it (or the CPU is not running);
 // otherwise the key stays down for the CPU until its next keyboard check has seen it.
 void KeyReleased();
-// Drops a deferred release whose key cannot wake the sleeping CPU (CPU thread).
-void DropDeferredRelease();
+// Drops the deferred release of judged, a key found unable to wake the sleeping CPU (CPU
+// thread); any other key, pressed since, stays down.
+void DropDeferredRelease(int32_t judged);
 
 // ----- Hand-overs to the GUI thread (block until done; immediate from the GUI thread) -----
 

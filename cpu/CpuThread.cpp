@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "cpu/Cpu.h"
+#include "cpu/Pacing.h"
 #include "cpu/RunLoop.h"
 #include "cpu/Wake.h"
 #include "debugger/DebugRun.h"
@@ -23,25 +24,33 @@ std::atomic<bool> loopEnded{false};
 // While the debugger is open, every iteration runs under this lock, so that the debugger's
 // reads, edits and single steps fall between two instructions.
 std::mutex machineLock;
-std::atomic<bool> haltAcknowledged{false};
+// Each close of the debugger starts a new session; an iteration held under the lock
+// acknowledges the session it saw (its number + 1; 0 for none). An acknowledgement from before
+// a close therefore never admits RunHalted after a reopen.
+std::atomic<uint64_t> debuggerCloses{0};
+std::atomic<uint64_t> haltAcknowledged{0};
 
 std::mutex pauseMutex;
 std::condition_variable pauseChanged;
 int pauseRequests = 0;  // pauses nest: each Pause is paired with one Resume
+std::atomic<int> pauseRequested{0};  // pauseRequests, for the test without the lock
 bool pausedNow = false;
 
 bool OnCpuThread() {
   return threadExists && cpuThread.get_id() == std::this_thread::get_id();
 }
 
-// Stands still while a pause is requested; acknowledges it to the requester.
+// Stands still while a pause is requested; acknowledges it to the requester. The requests are
+// tested first without the lock: in turbo this runs before every instruction.
 void PausePoint() {
+  if (pauseRequested.load(std::memory_order_relaxed) == 0) return;
   std::unique_lock lock(pauseMutex);
   if (pauseRequests == 0) return;
   pausedNow = true;
   pauseChanged.notify_all();
   pauseChanged.wait(lock, [] { return pauseRequests == 0 || !Cpu.Running; });
   pausedNow = false;
+  RestartPacing();  // the pause is not made up
 }
 
 void RunLoop() {
@@ -53,11 +62,12 @@ void RunLoop() {
     PausePoint();
     const uint64_t seen = WakeSequence();  // before the iteration tests what it waits for
     Iteration it;
+    const uint64_t session = debuggerCloses.load(std::memory_order_acquire);
     const bool held = DebuggerOpen.load(std::memory_order_acquire);
     if (held) {
       std::unique_lock lock(machineLock);
-      haltAcknowledged.store(true, std::memory_order_release);
-      const bool animate = Animate.load(std::memory_order_relaxed) && Cpu.Awake;
+      haltAcknowledged.store(session + 1, std::memory_order_release);
+      const bool animate = Animate.load(std::memory_order_relaxed) && Cpu.Awake && !HaltHolds;
       if (animate && Cpu.Running && !allSegmentsHalt && !DebugRunning) {
         StepInto();
         lock.unlock();
@@ -65,15 +75,17 @@ void RunLoop() {
         continue;
       }
       it = RunIteration();
+      RestartPacing();  // standing or running for the debugger is no lag
     } else {
-      haltAcknowledged.store(false, std::memory_order_relaxed);
-      it = RunIteration();
+      haltAcknowledged.store(0, std::memory_order_relaxed);
+      it = RunIteration(kTurboBatch);
     }
     if (it == Iteration::Ended) break;
     // A hit with the debugger closed opens it once the halt is acknowledged, outside the lock:
-    // the next iteration acknowledges it, at once rather than after a wait.
-    if (it == Iteration::Halted && !held && DebuggerOpen.load(std::memory_order_relaxed)) continue;
-    if (it == Iteration::Halted && held) ShowDebuggerAfterHalt();
+    // the next iteration acknowledges it, at once rather than after a wait. Whatever that
+    // iteration did (a POWOFF watchpoint leaves the CPU asleep), the window opens now.
+    if (!held && DebuggerOpen.load(std::memory_order_relaxed)) continue;
+    if (held) ShowDebuggerAfterHalt();
     // Asleep or halted: block until something can change that (WakeCpu), or until the next
     // event of the sleeping calculator's own (automatic power-off, the timer chip).
     if (it == Iteration::Idle && !Cpu.Awake.load(std::memory_order_relaxed))  // not just woken
@@ -81,7 +93,7 @@ void RunLoop() {
     else if (it == Iteration::Halted)
       WaitForWake(seen, WakeClock::now() + std::chrono::milliseconds(kMaxIdleWaitMs));
   }
-  haltAcknowledged = false;
+  haltAcknowledged = 0;
   loopEnded = true;
 }
 
@@ -90,6 +102,7 @@ void RunLoop() {
 void TNutCPU::Create() {
   if (threadExists) return;
   pauseRequests = 0;
+  pauseRequested = 0;
   loopEnded = false;
   threadExists = true;
   cpuThread = std::thread(RunLoop);
@@ -121,6 +134,12 @@ int TNutCPU::ThreadId() {
   return cpuTid;
 }
 
+void TNutCPU::CloseDebugger() {
+  DebuggerOpen = 0;
+  ++debuggerCloses;  // after the flag: an iteration that saw it set acknowledges the old session
+  WakeCpu();
+}
+
 void TNutCPU::SetTurbo(bool on) {
   Turbo = on ? 1 : 0;
   TurboSuspended = 0;
@@ -131,7 +150,7 @@ void TNutCPU::SetTurbo(bool on) {
 bool TNutCPU::Pause() {
   if (!threadExists || OnCpuThread()) return false;
   std::unique_lock lock(pauseMutex);
-  ++pauseRequests;
+  pauseRequested = ++pauseRequests;
   WakeCpu();  // a waiting thread reaches its pause point now
   while (!pausedNow && !loopEnded) {
     lock.unlock();
@@ -145,6 +164,7 @@ bool TNutCPU::Pause() {
 void TNutCPU::Resume() {
   std::lock_guard lock(pauseMutex);
   if (pauseRequests > 0) --pauseRequests;
+  pauseRequested = pauseRequests;
   pauseChanged.notify_all();
 }
 
@@ -162,7 +182,8 @@ void TNutCPU::RunHalted(const std::function<void()>& fn) {
   }
   WakeCpu();  // out of a pacing wait, to acknowledge the halt
   while (!loopEnded) {
-    if (haltAcknowledged.load(std::memory_order_acquire) && machineLock.try_lock()) {
+    if (haltAcknowledged.load(std::memory_order_acquire) == debuggerCloses.load() + 1 &&
+        machineLock.try_lock()) {
       fn();
       machineLock.unlock();
       WakeCpu();  // fn may have changed what the thread waits for

@@ -28,6 +28,10 @@ class TNutCPU {
   // debugger open, the thread is paused around fn.
   static void RunHalted(const std::function<void()>& fn);
 
+  // Lets the CPU go from the debugger: clears DebuggerOpen and voids the halt acknowledged so
+  // far, so that a reopen waits for a new one.
+  static void CloseDebugger();
+
   // The thread's kernel id (for its priority), 0 when it does not exist.
   static int ThreadId();
 };

@@ -175,7 +175,7 @@ void KeyReleased() {
   WakeCpu();
 }
 
-void DropDeferredRelease() {
-  int32_t key = Cpu.KeyDown.load();
-  if (key != -1 && Cpu.ReleaseDeferred.load() == key) Cpu.KeyDown.compare_exchange_strong(key, -1);
+void DropDeferredRelease(int32_t judged) {
+  if (judged != -1 && Cpu.ReleaseDeferred.load() == judged)
+    Cpu.KeyDown.compare_exchange_strong(judged, -1);
 }

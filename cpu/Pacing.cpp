@@ -27,6 +27,10 @@ std::optional<WakeClock::time_point> Pacer::Account(std::chrono::nanoseconds cos
   return std::nullopt;
 }
 
+void RestartPacing() {
+  pacer.Account(std::chrono::nanoseconds{0}, {});
+}
+
 void PaceStep() {
   const auto cost = SpeedDelay();
   if (cost.count() <= 0) {

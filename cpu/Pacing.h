@@ -11,7 +11,8 @@
 constexpr std::chrono::nanoseconds kTickTime{620};
 // A batch ends once it is this far ahead of the wall clock: about 32 instructions at Ticks 256.
 constexpr std::chrono::microseconds kBatchTime{5000};
-// How far the thread may run behind (held in a hand-over, paused) and still catch up.
+// How far the thread may run behind (held in a hand-over to the GUI) and still catch up. Time
+// asleep, halted or paused is no lag: the schedule starts anew after it (RestartPacing).
 constexpr std::chrono::microseconds kMaxLag{100000};
 
 // The wall time one normal-speed instruction is worth now: none in turbo, while tracing, with
@@ -35,3 +36,6 @@ class Pacer {
 // After a normal-speed step in the CPU thread: accounts it and, at the end of a batch, sleeps
 // until the wall clock has caught up or WakeCpu is called.
 void PaceStep();
+// The CPU thread resumes after standing still (a wake from sleep, a halt, a pause): the next
+// paced instruction starts the schedule, with nothing to make up.
+void RestartPacing();

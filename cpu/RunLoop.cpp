@@ -22,10 +22,13 @@ void RunLoopStart() {
 }
 
 bool WakeCondition() {
-  const int32_t key = Cpu.KeyDown.load(relaxed);
+  return WakeCondition(Cpu.KeyDown.load(relaxed));
+}
+
+bool WakeCondition(int32_t key) {
   const bool on = displayOn.load(relaxed);
   return (key == 1 && !on) || (key != -1 && on) || Cpu.FI[13].load(relaxed) != 0 ||
-         (PrinterStatus.load(relaxed) & 0x3000) != 0;
+         PrinterButtonsForWake() != 0;
 }
 
 void IdlePoll() {
@@ -42,11 +45,18 @@ void IdlePoll() {
   Cpu.FI[13].store(0, relaxed);
   TimerStatus.fetch_and(0x1FC0, relaxed);
   PollTimer();
-  if (WakeCondition()) {
+  OfferPrinterClicks();
+  // The key is read once: a press landing after this read is judged at the next poll.
+  const int32_t key = Cpu.KeyDown.load();
+  if (WakeCondition(key)) {
     Cpu.Awake = 1;
+    RestartPacing();  // the time asleep is not made up
     ResumeTimerThread();
+    // In turbo the display is redrawn by the GUI's idle redraw, which stops while the CPU
+    // sleeps: this hand-over starts it again.
+    if (Turbo.load(relaxed)) RefreshDisplay();
   } else {
-    DropDeferredRelease();  // a released key that cannot wake the CPU is never seen
+    DropDeferredRelease(key);  // a released key that cannot wake the CPU is never seen
   }
 }
 
@@ -62,7 +72,7 @@ uint32_t IdleWaitMs() {
   return wait;
 }
 
-Iteration RunIteration() {
+Iteration RunIteration(uint32_t turboBatch) {
   if (!Cpu.Running.load(relaxed)) return Iteration::Ended;
   if (allSegmentsHalt.load(relaxed)) return Iteration::Halted;
   if (!Cpu.Awake.load(relaxed)) {
@@ -71,7 +81,7 @@ Iteration RunIteration() {
   }
   if (DebuggerOpen.load(relaxed)) {
     if (DebugRunning.load(relaxed)) return DebugIteration();
-    if (!Animate.load(relaxed)) return Iteration::Halted;
+    if (!Animate.load(relaxed) || HaltHolds.load(relaxed)) return Iteration::Halted;
     StepInto();
     RefreshDebuggerAnimate();
     return Iteration::Executed;
@@ -80,6 +90,9 @@ Iteration RunIteration() {
   if (DebugArmed.load(relaxed)) return DebugIteration();
   if (Turbo.load(relaxed)) {
     TurboStep();
+    for (uint32_t i = 1;
+         i < turboBatch && Cpu.Awake.load(relaxed) && !allSegmentsHalt.load(relaxed); ++i)
+      TurboStep();
   } else {
     Step();
     PaceStep();

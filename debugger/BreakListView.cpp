@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -82,8 +83,7 @@ void TBreakListView::Reload() {
   TNutCPU::RunHalted([&] {
     for (const Breakpoint& b : Breaks.Breaks()) {
       Row r;
-      r.where = b.where;
-      if (b.bank >= 0) r.where.append("@").append(std::to_string(b.bank));
+      r.where = b.Where();
       if (b.condition) r.condition = b.condition->text;
       r.count = b.count;
       r.hits = b.hits;
@@ -114,6 +114,10 @@ void TBreakListView::Reload() {
     table_->setItem(i, Count, Item(r.watch ? QString() : QString::number(r.count), !r.watch));
     table_->setItem(i, Hits, Item(QString::number(r.hits), false));
   }
+  // The names take the width they need; the condition has the rest.
+  table_->resizeColumnToContents(Where);
+  table_->setColumnWidth(Where, std::max(table_->columnWidth(Where),
+                                         fontMetrics().horizontalAdvance('0') * 14));
   loading_ = false;
 }
 
@@ -183,21 +187,14 @@ void TBreakListView::ItemChanged(QTableWidgetItem* item) {
   emit Message(QString::fromStdString(error));
 }
 
-void TBreakListView::Change(const std::function<void()>& change, bool queued) {
+void TBreakListView::Change(const std::function<void()>& change) {
   TNutCPU::RunHalted([&] {
     change();
     Breaks.Changed();
     UpdateDebugArmed();
   });
-  auto show = [this] {
-    Reload();
-    emit Changed();
-  };
-  // From an item's change signal the table is rebuilt later: the item is still in use.
-  if (queued)
-    QMetaObject::invokeMethod(this, show, Qt::QueuedConnection);
-  else
-    show();
+  Reload();
+  emit Changed();
 }
 
 bool TBreakListView::eventFilter(QObject* watched, QEvent* event) {

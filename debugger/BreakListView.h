@@ -44,7 +44,7 @@ class TBreakListView : public QWidget {
  private:
   void ItemChanged(QTableWidgetItem* item);
   // Applies a change to the set while the CPU stands, then shows the set again.
-  void Change(const std::function<void()>& change, bool queued = false);
+  void Change(const std::function<void()>& change);
 
   QTableWidget* table_;
   QLineEdit* addEdit_;

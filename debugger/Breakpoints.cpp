@@ -11,19 +11,15 @@
 #include "debugger/DebugFields.h"
 #include "debugger/Symbols.h"
 #include "debugger/WatchKinds.h"
+#include "host/HexDigit.h"
 #include "host/Host.h"
 #include "host/ReplaceFile.h"
+#include "host/Trim.h"
 #include "memory/Rom.h"
 
 BreakSet Breaks;
 
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
 
 std::string Upper(std::string_view s) {
   std::string u(s);
@@ -39,11 +35,8 @@ bool ParseHexNumber(std::string_view s, uint64_t& value) {
   if (s.empty() || s.size() > 16) return false;
   value = 0;
   for (char c : s) {
-    int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
+    const int d = HexDigitValue(c);
+    if (d < 0) return false;
     value = value << 4 | static_cast<uint64_t>(d);
   }
   return true;
@@ -221,10 +214,15 @@ std::optional<Breakpoint> Breakpoint::Parse(std::string_view text, std::string& 
   return b;
 }
 
-std::string Breakpoint::Text() const {
+// Appended piece by piece: GCC 12 reports a false -Wrestrict for "x" + std::string.
+std::string Breakpoint::Where() const {
   std::string t = where;
-  // Appended piece by piece: GCC 12 reports a false -Wrestrict for "x" + std::string.
   if (bank >= 0) t.append("@").append(std::to_string(bank));
+  return t;
+}
+
+std::string Breakpoint::Text() const {
+  std::string t = Where();
   if (count != 1) t.append("*").append(std::to_string(count));
   if (condition) t.append(":").append(condition->text);
   return t;

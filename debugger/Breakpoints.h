@@ -37,6 +37,8 @@ struct Breakpoint {
   // "ADDR[@BANK][*COUNT][:CONDITION]", ADDR hexadecimal or a symbol of Entries.A.
   static std::optional<Breakpoint> Parse(std::string_view text, std::string& error);
   std::string Text() const;
+  // "ADDR[@BANK]": where it halts.
+  std::string Where() const;
 };
 
 struct Watchpoint {

@@ -36,13 +36,34 @@
 #include "memory/Rom.h"
 #include "timer/Zudaroz.h"
 
-QPoint DebuggerPlacement(const QRect& mainFrame, const QSize& frame, const QSize& screen) {
-  auto clamp = [](int v, int size, int screenSize) {
-    if (v < 0) return 0;
-    return v + size > screenSize ? screenSize - size : v;
+QPoint DebuggerPlacement(const QRect& mainFrame, const QSize& frame, const QRect& available) {
+  // Into [low, high - size], the low edge winning when the window is larger than the span.
+  auto clamp = [](int v, int size, int low, int high) {
+    return std::max(low, std::min(v, high - size));
   };
-  return {clamp(mainFrame.x() + mainFrame.width(), frame.width(), screen.width()),
-          clamp(mainFrame.y(), frame.height(), screen.height())};
+  auto inside = [&](QPoint p) {
+    return QPoint(clamp(p.x(), frame.width(), available.left(), available.right() + 1),
+                  clamp(p.y(), frame.height(), available.top(), available.bottom() + 1));
+  };
+  const QPoint sides[] = {
+      {mainFrame.right() + 1, mainFrame.top()},           // right
+      {mainFrame.left() - frame.width(), mainFrame.top()},  // left
+      {mainFrame.left(), mainFrame.bottom() + 1},         // below
+      {mainFrame.left(), mainFrame.top() - frame.height()},  // above
+  };
+  QPoint best = inside(sides[0]);
+  qint64 bestCover = -1;
+  for (const QPoint& side : sides) {
+    const QPoint p = inside(side);
+    const QRect covered = QRect(p, frame).intersected(mainFrame);
+    const qint64 cover = covered.isEmpty() ? 0 : qint64{covered.width()} * covered.height();
+    if (cover == 0) return p;
+    if (bestCover < 0 || cover < bestCover) {
+      best = p;
+      bestCover = cover;
+    }
+  }
+  return best;
 }
 
 // ----- The window -----
@@ -92,12 +113,14 @@ QFont FieldFont() {
 }
 
 // The logo: a small chip with its pins, drawn at the screen's pixel ratio.
-QPixmap DrawDebugLogo(qreal dpr) {
-  QPixmap pm(QSize(32, 32) * dpr);
+// Drawn on a 32-pixel grid, scaled to size.
+QPixmap DrawDebugLogo(qreal dpr, int size) {
+  QPixmap pm(QSize(size, size) * dpr);
   pm.setDevicePixelRatio(dpr);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 32.0, size / 32.0);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(190, 160, 70));
   for (int i = 0; i < 4; ++i) {
@@ -161,10 +184,26 @@ TDebugForm::TDebugForm(QWidget* parent)
   QPalette pal = palette();
   pal.setColor(QPalette::WindowText, kMaroon);
   setPalette(pal);
-
-  const QFont fieldFont = FieldFont();
   QPalette fieldPalette = pal;
   fieldPalette.setColor(QPalette::Text, kNavy);
+
+  BuildFields(fieldPalette);
+  BuildBaseGroup();
+  BuildControls(fieldPalette);
+  codePane_ = new TCodePane(this);
+  codePane_->setGeometry(kRegisterWidth, 0, kClientWidth - kRegisterWidth, kClientHeight);
+  connect(codePane_, &TCodePane::Halted, this, [this] { RefreshDebugger(); });
+  connect(codePane_, &TCodePane::RunningChanged, this, [this](bool on) { RunningChanged(on); });
+  SetTabOrder();
+
+  // Every key reaches the window first (FormKeyDown); double clicks on the logo and the list.
+  installEventFilter(this);
+  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+}
+
+// The register fields, each with its label just left of it, and the instruction at PC.
+void TDebugForm::BuildFields(const QPalette& fieldPalette) {
+  const QFont fieldFont = FieldFont();
   auto* upper = new UpperCase(this);
   for (int i = 0; i < kDebugFieldCount; ++i) {
     const DebugField& f = DebugFields[i];
@@ -183,11 +222,12 @@ TDebugForm::TDebugForm(QWidget* parent)
     const int w = label->sizeHint().width();
     label->setGeometry(f.x - 2 - w, f.y, w, kEditHeight);
   }
-
   disLabel_ = Label(this, "", QRect(140, 12, kRegisterWidth - 142, 14), Qt::AlignLeft | Qt::AlignTop);
   disLabel_->setObjectName("DisLabel");
   disLabel_->setFont(fieldFont);
+}
 
+void TDebugForm::BuildBaseGroup() {
   auto* group = new QGroupBox(" Base ", this);
   group->setObjectName("ArithRadioGroup");
   group->setGeometry(176, 135, 98, 36);
@@ -205,7 +245,10 @@ TDebugForm::TDebugForm(QWidget* parent)
             [b](bool on) { b->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus); });
   }
   connect(baseGroup_, &QButtonGroup::idClicked, this, [this](int id) { ArithRadioGroupClick(id); });
+}
 
+// Animate and Trace, the memory list, SST and Exit, and the logo.
+void TDebugForm::BuildControls(const QPalette& fieldPalette) {
   animateBox_ = new QCheckBox("&Animate", this);
   animateBox_->setGeometry(206, 388, 67, 17);
   animateBox_->setToolTip("Animated microcode execution ...");
@@ -223,9 +266,11 @@ TDebugForm::TDebugForm(QWidget* parent)
   memList_ = new QListWidget(this);
   memList_->setObjectName("MemListBox");
   memList_->setGeometry(40, 384, 136, 109);
-  memList_->setFont(fieldFont);
+  memList_->setFont(FieldFont());
   memList_->setPalette(fieldPalette);
   memList_->setFocusPolicy(Qt::ClickFocus);
+  memList_->setWordWrap(true);  // the hint fits the list's width on two lines
+  memList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memList_->addItem("Double click to refresh ...");
 
   sstButton_ = CaptionButton(this, "SST", QRect(224, 444, 49, 21), "Step by step execution ...");
@@ -235,16 +280,14 @@ TDebugForm::TDebugForm(QWidget* parent)
 
   hpImage_ = new QLabel(this);
   hpImage_->setObjectName("HPImage");
-  hpImage_->setGeometry(137, 78, 32, 32);
-  hpImage_->setPixmap(DrawDebugLogo(qApp->devicePixelRatio()));
+  // Between the C field, the N label, P and the Stack row, touching none of them.
+  hpImage_->setGeometry(142, 87, 24, 24);
+  hpImage_->setPixmap(DrawDebugLogo(qApp->devicePixelRatio(), 24));
   hpImage_->setToolTip(ToolTipExit());
+}
 
-  codePane_ = new TCodePane(this);
-  codePane_->setGeometry(kRegisterWidth, 0, kClientWidth - kRegisterWidth, kClientHeight);
-  connect(codePane_, &TCodePane::Halted, this, [this] { RefreshDebugger(); });
-  connect(codePane_, &TCodePane::RunningChanged, this, [this](bool on) { RunningChanged(on); });
-
-  // Tab order: the fields by their tab numbers, the Base group at 14.
+// Tab order: the fields by their tab numbers, the Base group at 14.
+void TDebugForm::SetTabOrder() {
   std::vector<std::pair<int, QWidget*>> order;
   for (int i = 0; i < kDebugFieldCount; ++i) order.emplace_back(DebugFields[i].tab, edits_[i]);
   order.emplace_back(14, base16_);
@@ -252,18 +295,15 @@ TDebugForm::TDebugForm(QWidget* parent)
   std::stable_sort(order.begin(), order.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1].second, order[i].second);
-
-  // Every key reaches the window first (FormKeyDown); double clicks on the logo and the list.
-  installEventFilter(this);
-  for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
-void TDebugForm::ShowDebugger(QWidget* mainWindow) {
+void TDebugForm::ShowDebugger(QWidget* mainWindow, bool activate) {
+  setAttribute(Qt::WA_ShowWithoutActivating, !activate);  // before the platform window exists
   if (mainWindow) {
     create();  // lets the platform report the frame's size
     const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : qApp->primaryScreen();
     move(DebuggerPlacement(mainWindow->frameGeometry(), frameGeometry().size(),
-                           screen->geometry().size()));
+                           screen->availableGeometry()));
   }
   animateBox_->setChecked(Animate.load() != 0);
   traceBox_->setChecked(Trace.load() != 0);
@@ -272,7 +312,7 @@ void TDebugForm::ShowDebugger(QWidget* mainWindow) {
   WakeCpu();
   show();
   raise();
-  activateWindow();
+  if (activate) activateWindow();
 }
 
 void TDebugForm::RefreshDebugger(int field) {
@@ -364,12 +404,18 @@ void TDebugForm::ArithRadioGroupClick(int base) {
 
 void TDebugForm::SSTSpeedButtonClick() {
   bool stepped = false;
+  uint16_t pc = 0;
   TNutCPU::RunHalted([&] {
     if (!Cpu.Running || Animate.load() || codePane_->Running()) return;
     StepInto();
+    ClearHalt();
+    pc = Cpu.PC;
     stepped = true;
   });
-  if (stepped) RefreshDebugger();
+  if (!stepped) return;
+  RefreshDebugger();
+  // The status line follows the step, rather than keeping the last command's halt.
+  codePane_->SetHaltText(QString::fromStdString("stepped to " + HexDigits(pc, 4)));
 }
 
 void TDebugForm::ExitSpeedButtonClick() {
@@ -379,6 +425,7 @@ void TDebugForm::ExitSpeedButtonClick() {
 void TDebugForm::AnimateCheckBoxClick() {
   const bool on = animateBox_->isChecked();
   Animate = on ? 1 : 0;
+  HaltHolds = 0;  // the box lets a halted CPU animate (or stand) as it now says
   WakeCpu();
   sstButton_->setEnabled(!on && !codePane_->Running());
 }
@@ -418,8 +465,7 @@ void TDebugForm::closeEvent(QCloseEvent* e) {
   // A run ends here, and the CPU passes the breakpoint it may stand on instead of halting on it
   // again at once.
   codePane_->LeaveDebugger();
-  DebuggerOpen = 0;
-  WakeCpu();
+  TNutCPU::CloseDebugger();
   e->accept();
 }
 
@@ -523,9 +569,9 @@ bool TDebugForm::DropPendingKey(QKeyEvent* e) {
 
 // ----- For the main window -----
 
-void OpenDebuggerWindow(QWidget* mainWindow) {
+void OpenDebuggerWindow(QWidget* mainWindow, bool activate) {
   if (!debugForm) debugForm = new TDebugForm(mainWindow);
-  debugForm->ShowDebugger(mainWindow);
+  debugForm->ShowDebugger(mainWindow, activate);
 }
 
 void RefreshDebuggerWindow() {

@@ -23,12 +23,14 @@ class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPalette;
 class QRadioButton;
 class QToolButton;
 class TCodePane;
 
-// The window's top-left corner: right of the main window, top aligned with it, kept on screen.
-QPoint DebuggerPlacement(const QRect& mainFrame, const QSize& frame, const QSize& screen);
+// The window's top-left corner within the screen's available area: right of the main window,
+// top aligned with it; else left of it; else below it; else wherever it covers the least of it.
+QPoint DebuggerPlacement(const QRect& mainFrame, const QSize& frame, const QRect& available);
 
 // ----- The window -----
 
@@ -43,7 +45,8 @@ class TDebugForm : public QWidget {
   explicit TDebugForm(QWidget* parent = nullptr);
 
   // Places the window beside mainWindow, takes over Animate and Trace, halts the CPU and shows.
-  void ShowDebugger(QWidget* mainWindow);
+  // Without activate (opened by a hit) the keyboard focus stays where it was.
+  void ShowDebugger(QWidget* mainWindow, bool activate = true);
   // Updates the code line and the given field (or all of them), holding the CPU thread between
   // two instructions while the values are read.
   void RefreshDebugger(int field = kAllFields);
@@ -81,6 +84,10 @@ class TDebugForm : public QWidget {
 
  private:
   struct View;
+  void BuildFields(const QPalette& fieldPalette);
+  void BuildBaseGroup();
+  void BuildControls(const QPalette& fieldPalette);
+  void SetTabOrder();
   void Refresh(int field, bool direct);
   void Apply(const View& view, int field, bool animated);
   void ShowCodeLine(const CodeLine& code);
@@ -108,7 +115,7 @@ class TDebugForm : public QWidget {
 // ----- For the main window -----
 
 // Opens the debugger window (created on first use) beside mainWindow.
-void OpenDebuggerWindow(QWidget* mainWindow);
+void OpenDebuggerWindow(QWidget* mainWindow, bool activate = true);
 // The animate refresh, run in the GUI thread while the CPU thread waits; nothing without window.
 void RefreshDebuggerWindow();
 bool DebuggerWindowVisible();

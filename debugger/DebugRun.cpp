@@ -14,6 +14,7 @@
 
 std::atomic<uint8_t> DebugArmed{0};
 std::atomic<uint8_t> DebugRunning{0};
+std::atomic<uint8_t> HaltHolds{0};
 
 namespace {
 
@@ -24,6 +25,7 @@ uint16_t runToAddress = 0;
 uint16_t startPc = 0;      // where the stepping command began
 int64_t level = 0;         // return stack pushes minus pops since the stepping command
 int32_t resumeAt = -1;     // a breakpoint here is passed once: the CPU stands on it
+int32_t haltedOnBreak = -1;  // PC of the breakpoint that halted the CPU, while it stands there
 bool historyArmed = false;
 HaltReport report;
 std::atomic<uint8_t> showPending{0};
@@ -91,8 +93,10 @@ std::string WatchHit(uint16_t word) {
 
 void Halt(HaltKind kind, std::string text) {
   report = {kind, Cpu.PC, std::move(text)};
+  haltedOnBreak = kind == HaltKind::Breakpoint ? Cpu.PC : -1;
   mode = RunMode::Free;
   DebugRunning = 0;
+  HaltHolds = 1;
   if (!DebuggerOpen.exchange(1)) showPending = 1;
   UpdateDebugArmed();
 }
@@ -155,6 +159,7 @@ Iteration DebugIteration() {
 }
 
 void StepInto() {
+  haltedOnBreak = -1;
   ExecutionHistory.Record(Cpu.PC, FetchRom(Cpu.PC));
   Step();
 }
@@ -174,7 +179,9 @@ void RunTo(uint16_t address) {
 }
 
 void ResumeFromHalt() {
-  resumeAt = Cpu.PC;
+  resumeAt = haltedOnBreak == Cpu.PC ? Cpu.PC : -1;
+  haltedOnBreak = -1;
+  HaltHolds = 0;
 }
 
 void BreakRun() {
@@ -204,7 +211,9 @@ void ResetDebugRun() {
   historyArmed = false;
   report = {};
   resumeAt = -1;
+  haltedOnBreak = -1;
   DebugRunning = 0;
+  HaltHolds = 0;
   showPending = 0;
   UpdateDebugArmed();
 }

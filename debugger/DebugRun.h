@@ -24,6 +24,9 @@ enum class RunMode : uint8_t { Free, Over, Out, To };
 extern std::atomic<uint8_t> DebugArmed;
 // With the debugger open: the CPU runs checked instead of standing still.
 extern std::atomic<uint8_t> DebugRunning;
+// Set by a halt: the CPU stands, Animate or not, until a command, Exit or the Animate box lets
+// it go.
+extern std::atomic<uint8_t> HaltHolds;
 
 // Recomputes DebugArmed; call after changing Breaks.
 void UpdateDebugArmed();
@@ -42,7 +45,8 @@ void RunFree();
 void StepOver();  // a call runs until it has returned (its level popped)
 void StepOut();   // until the current return level is popped
 void RunTo(uint16_t address);
-// The debugger lets the CPU go (Exit): the instruction at PC runs without re-hitting.
+// The debugger lets the CPU go (Exit). Standing on the breakpoint that halted it, the instruction
+// at PC runs without re-hitting; after any other halt a breakpoint at PC still halts.
 void ResumeFromHalt();
 // Stops a checked run between two instructions (the window's Break).
 void BreakRun();

@@ -1,16 +1,9 @@
 #include "debugger/EditParse.h"
 
 #include "host/HexDigit.h"
+#include "host/Trim.h"
 
 namespace {
-
-// Blanks and control characters (codes up to 32) are trimmed from both ends.
-std::string_view Trim(std::string_view s) {
-  auto trimmed = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  while (!s.empty() && trimmed(s.front())) s.remove_prefix(1);
-  while (!s.empty() && trimmed(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 bool ReadHex(std::string_view s, uint32_t& value) {
   if (s.empty()) return false;

@@ -1,11 +1,13 @@
 #include "debugger/ListingView.h"
 
 #include <QHeaderView>
+#include <algorithm>
 #include <QMouseEvent>
 
 #include "cpu/Cpu.h"
 #include "debugger/Breakpoints.h"
 #include "debugger/DebugFields.h"
+#include "debugger/Symbols.h"
 
 namespace {
 
@@ -118,7 +120,11 @@ TListingView::TListingView(QWidget* parent) : QTableView(parent), model_(new Lis
   setColumnWidth(ListingModel::Margin, digit * 2 + 4);
   setColumnWidth(ListingModel::Address, digit * 4 + 10);
   setColumnWidth(ListingModel::Word, digit * 4 + 10);
-  setColumnWidth(ListingModel::Label, digit * 10 + 8);
+  // The Label column holds the longest symbol name (up to 24 characters' width).
+  int label = digit * 10;
+  for (const Symbol& s : SymbolTable)
+    label = std::max(label, fontMetrics().horizontalAdvance(QString::fromStdString(s.name)));
+  setColumnWidth(ListingModel::Label, std::min(label, digit * 24) + 8);
 }
 
 void TListingView::ShowAddress(uint16_t address, bool select) {

@@ -7,22 +7,13 @@
 
 #include "host/HexDigit.h"
 #include "host/Host.h"
+#include "host/Trim.h"
 
 std::vector<Symbol> SymbolTable;
 bool SymbolTableLoaded = false;
 
 namespace {
 
-// Blanks and control characters (codes up to 32) are trimmed from both ends.
-bool IsTrimmed(char c) {
-  return static_cast<unsigned char>(c) <= 32;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsTrimmed(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsTrimmed(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 // A hexadecimal number of up to 32 bits, without sign or prefix.
 bool ParseHex(std::string_view s, int32_t& value) {

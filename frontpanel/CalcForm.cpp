@@ -1,17 +1,23 @@
 #include "frontpanel/CalcForm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QContextMenuEvent>
+#include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "app/StartUp.h"
@@ -58,7 +64,60 @@ void Blit(QImage& dst, QPoint at, const QImage& src) {
   }
 }
 
+// The speed bar, with a mark under the real calculator's speed.
+class SpeedBar : public QScrollBar {
+ public:
+  using QScrollBar::QScrollBar;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    QScrollBar::paintEvent(e);
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove, this);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
+    const int span = groove.width() - handle.width();
+    const int x = groove.left() + handle.width() / 2 +
+                  QStyle::sliderPositionFromValue(minimum(), maximum(), kRealSpeedPosition, span);
+    QPainter p(this);
+    p.setPen(QColor(200, 60, 40));
+    p.drawLine(x, 0, x, height() - 1);
+  }
+};
+
 }  // namespace
+
+QPoint KeepHalfOnScreen(const QRect& frame, const QRect& available) {
+  const int x = std::clamp(frame.x(), available.left() - frame.width() / 2,
+                           std::max(available.left(), available.right() + 1 - frame.width() / 2));
+  const int y = std::clamp(frame.y(), available.top(),
+                           std::max(available.top(), available.bottom() + 1 - frame.height() / 2));
+  return {x, y};
+}
+
+int SpeedBarTicks(int position) {
+  const int p = std::clamp(position, 0, kSpeedPositions - 1);
+  return static_cast<int>(std::lround(1024.0 * std::exp2(-p / 4.0)));
+}
+
+int SpeedBarPosition(int ticks) {
+  if (ticks <= 0) return kSpeedPositions - 1;
+  const long p = std::lround(4.0 * std::log2(1024.0 / ticks));
+  return static_cast<int>(std::clamp(p, 0L, static_cast<long>(kSpeedPositions - 1)));
+}
+
+std::string SpeedMessage(int ticks) {
+  const double factor = ticks > 0 ? 256.0 / ticks : 0;
+  char text[64];
+  if (ticks <= 0)
+    std::snprintf(text, sizeof text, " Speed adjusting: TICKS=%d (no delay)", ticks);
+  else
+    std::snprintf(text, sizeof text, " Speed adjusting: TICKS=%d (%.*f\xD7)", ticks,
+                  factor < 1 ? 2 : 1, factor);
+  return text;
+}
 
 TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
@@ -71,7 +130,16 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
 
   faceplate_ = DrawFaceplate(dpr_);
   calcImage_ = faceplate_;
+  BuildLabels();
+  menu_ = new TCalcMenu(this);
+  BuildButtons();
+  BuildSpeedBar();
+  view_.applyContrast(5);
+  BuildTimers();
+}
 
+// The name and foot printed on the faceplate, and the debugger's logo.
+void TCalcForm::BuildLabels() {
   auto* name = new QLabel("VALDOR 1.0", this);
   name->setGeometry(QRect(61, 4, 185, 13).translated(kClient));
   name->setAlignment(Qt::AlignCenter);
@@ -88,10 +156,16 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
   hpImage_->setGeometry(kHpRect.translated(kClient));
   hpImage_->setPixmap(DrawLogo(dpr_));
   hpImage_->setToolTip("Launching debugger ...");
-  hpImage_->hide();
+  // Faint until the pointer is over it, so that it can be found.
+  logoEffect_ = new QGraphicsOpacityEffect(hpImage_);
+  logoEffect_->setOpacity(kLogoFaint);
+  hpImage_->setGraphicsEffect(logoEffect_);
+  hpImage_->setMouseTracking(true);
   hpImage_->installEventFilter(this);
-  menu_ = new TCalcMenu(this);
+}
 
+// The small buttons along the top.
+void TCalcForm::BuildButtons() {
   auto* centre = SmallButton(this, QRect(0, 0, 16, 16), "Center emulator on screen ...");
   centre->setIcon(DrawButtonGlyph(ButtonGlyph::Centre, dpr_));
   connect(centre, &QToolButton::clicked, this, [this] { CenterSpeedButtonClick(); });
@@ -126,27 +200,40 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
   auto* exit = SmallButton(this, QRect(291, 0, 16, 16), "Close emulator ...");
   exit->setIcon(DrawButtonGlyph(ButtonGlyph::Exit, dpr_));
   connect(exit, &QToolButton::clicked, this, [this] { close(); });
+}
 
-  speedBar_ = new QScrollBar(Qt::Horizontal, this);
+void TCalcForm::BuildSpeedBar() {
+  speedBar_ = new SpeedBar(Qt::Horizontal, this);
   speedBar_->setGeometry(QRect(0, kSpeedBarTop, 307, 12).translated(kClient));
-  speedBar_->setRange(0, 100);
-  speedBar_->setSingleStep(8);
-  speedBar_->setPageStep(64);
-  speedBar_->setValue(80);
+  speedBar_->setRange(0, kSpeedPositions - 1);
+  speedBar_->setSingleStep(1);
+  speedBar_->setPageStep(4);  // an octave: half or twice the speed
+  speedBar_->setValue(kRealSpeedPosition);
   speedBar_->setFocusPolicy(Qt::NoFocus);
-  speedBar_->setToolTip("Adjusting the speed of the emulator (left - faster, right - slower) ...");
+  speedBar_->setToolTip(
+      "Adjusting the speed of the emulator (left - slower, right - faster; a quarter of the real "
+      "HP-41 to sixteen times it) ...");
   speedBar_->hide();
   speedBar_->setEnabled(false);
   speedBar_->installEventFilter(this);
   connect(speedBar_, &QScrollBar::valueChanged, this, [this](int v) { SpeedScrollBarScroll(v); });
+}
 
-  view_.applyContrast(5);
-
+void TCalcForm::BuildTimers() {
   // The idle redraw: the display in turbo mode. It runs only while turbo is on, so that a
   // sleeping calculator costs nothing.
   idleTimer_ = new QTimer(this);
   idleTimer_->setInterval(20);
   connect(idleTimer_, &QTimer::timeout, this, [this] { idleRedraw(); });
+  // The window system's move is not limited: once a move has settled, the window comes back.
+  settleTimer_ = new QTimer(this);
+  settleTimer_->setSingleShot(true);
+  settleTimer_->setInterval(300);
+  connect(settleTimer_, &QTimer::timeout, this, [this] {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QPoint back = KeepHalfOnScreen(frameGeometry(), s->availableGeometry());
+    if (back != frameGeometry().topLeft()) move(back);
+  });
   // Turbo from the configuration checks the button before the first show.
   connect(turboButton_, &QToolButton::toggled, this, [this] { ArmIdleRedraw(); });
 }
@@ -169,6 +256,7 @@ void TCalcForm::drawPunctuation(const std::string& text) {
 }
 
 void TCalcForm::drawAnnunciators(const std::string& text) {
+  shownAnn_ = text;
   view_.drawAnnunciators(text);
   update(kAnnRect.translated(kClient));
 }
@@ -178,8 +266,10 @@ void TCalcForm::applyContrast() {
   redrawer_.EmptyCaches();
 }
 
+// In turbo the CPU thread hands a redraw over when it wakes: the idle redraw resumes then.
 void TCalcForm::redrawDisplay() {
   redrawer_.Redraw();
+  ArmIdleRedraw();
 }
 
 // Without a printer window the line is not drawn, but the buffer is still cleared.
@@ -187,8 +277,9 @@ void TCalcForm::RefreshPrinter() {
   DovadaRefreshPrinter();
 }
 
+// Opened by the machine (a hit, the start switch): the calculator keeps the keyboard.
 void TCalcForm::ShowDebugger() {
-  OpenDebuggerWindow(this);
+  OpenDebuggerWindow(this, false);
 }
 
 void TCalcForm::RefreshDebugger() {
@@ -207,16 +298,25 @@ void TCalcForm::DovadaSpeedButtonClick() {
     HidePrinter();
 }
 
+// Within the screen's available area (panels excluded); a negative value centres.
+QPoint TCalcForm::Placed(int left, int top) const {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  auto axis = [](int v, int origin, int span, int size) {
+    return origin + PlaceAxis(v < 0 ? v : std::max(0, v - origin), span, size);
+  };
+  return {axis(left, area.left(), area.width(), width()),
+          axis(top, area.top(), area.height(), height())};
+}
+
 void TCalcForm::PlaceMainWindow(int left, int top) {
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  move(PlaceAxis(left, screen.width(), width()), PlaceAxis(top, screen.height(), height()));
+  move(Placed(left, top));
   show();
   QCoreApplication::processEvents();
 }
 
 void TCalcForm::SetSpeedBar(int ticks) {
   const QSignalBlocker quiet(speedBar_);  // placing the bar does not change Ticks
-  speedBar_->setValue(std::clamp(ticks, 0, 100));
+  speedBar_->setValue(SpeedBarPosition(ticks));
   speedBar_->setEnabled(true);
 }
 
@@ -274,9 +374,7 @@ void TCalcForm::CalcImageMouseUp() {
 }
 
 void TCalcForm::CalcImageMouseMove(QPoint p) {
-  const bool overLogo = p.x() >= kHpRect.left() && p.x() <= kHpRect.left() + kHpRect.width() &&
-                        p.y() >= kHpRect.top() && p.y() <= kHpRect.top() + kHpRect.height();
-  hpImage_->setVisible(overLogo && !DebuggerOpen);
+  logoEffect_->setOpacity(kLogoFaint);  // the pointer is on the faceplate, not on the logo
   speedBar_->setVisible(!Turbo && p.y() >= kSpeedBarTop);
   if (annMessageShown_ && !speedBarHeld_) {
     annMessageShown_ = false;
@@ -295,14 +393,19 @@ void TCalcForm::PressAtKeyCentre(int keyNumber) {
 void TCalcForm::idleRedraw() {
   if (shuttingDown) return;
   // The speed message is not cleared here: it stays until the pointer is back on the faceplate.
-  if (Turbo)
-    redrawDisplay();
+  // Asleep, nothing changes the display until a wake hands a redraw over.
+  if (Turbo && Cpu.Awake)
+    redrawer_.Redraw();
   else
     idleTimer_->stop();
 }
 
 void TCalcForm::ArmIdleRedraw() {
-  if (Turbo && !idleTimer_->isActive()) idleTimer_->start();
+  if (Turbo && Cpu.Awake && !idleTimer_->isActive()) idleTimer_->start();
+}
+
+qreal TCalcForm::LogoOpacity() const {
+  return logoEffect_->opacity();
 }
 
 bool TCalcForm::IdleRedrawActive() const {
@@ -312,8 +415,7 @@ bool TCalcForm::IdleRedrawActive() const {
 // ----- Buttons -----
 
 void TCalcForm::CenterSpeedButtonClick() {
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  move(PlaceAxis(-1, screen.width(), width()), PlaceAxis(-1, screen.height(), height()));
+  move(Placed(-1, -1));
 }
 
 void TCalcForm::TurboSpeedButtonClick() {
@@ -336,16 +438,17 @@ void TCalcForm::IncreaseContrastSpeedButtonClick() {
 }
 
 void TCalcForm::SpeedScrollBarScroll(int position) {
-  Ticks = position;
+  const int ticks = SpeedBarTicks(position);
+  Ticks = ticks;
   WakeCpu();  // the new speed applies from the next instruction
-  drawAnnunciators(" Speed adjusting: TICKS=" + std::to_string(position));
+  drawAnnunciators(SpeedMessage(ticks));
   annMessageShown_ = displayOn;
 }
 
+// The window may be held open by a hit (DebuggerOpen) and yet not be shown: the logo opens it.
 void TCalcForm::HpImageDblClick() {
-  if (DebuggerOpen) return;
-  ShowDebugger();
-  hpImage_->hide();
+  if (DebuggerWindowVisible()) return;
+  OpenDebuggerWindow(this);
 }
 
 // ----- Events -----
@@ -404,6 +507,10 @@ void TCalcForm::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 void TCalcForm::keyPressEvent(QKeyEvent* e) {
+  if (e->matches(QKeySequence::Copy)) {  // Ctrl+C copies the display, as the menu does
+    menu_->CopyAction()->trigger();
+    return;
+  }
   const quint64 identity = PcKeyIdentity(*e);
   int key = KeyDownKey(*e);
   if (key < 0) {
@@ -445,10 +552,20 @@ bool TCalcForm::eventFilter(QObject* watched, QEvent* event) {
     HpImageDblClick();
     return true;
   }
+  if (watched == hpImage_) {
+    const QEvent::Type t = event->type();
+    if (t == QEvent::Enter || t == QEvent::MouseMove) logoEffect_->setOpacity(1.0);
+    if (t == QEvent::Leave) logoEffect_->setOpacity(kLogoFaint);
+  }
   // While a button is held on the speed bar (slider, arrows or track) its message stays.
   if (watched == speedBar_ && event->type() == QEvent::MouseButtonPress) speedBarHeld_ = true;
   if (watched == speedBar_ && event->type() == QEvent::MouseButtonRelease) speedBarHeld_ = false;
   return QWidget::eventFilter(watched, event);
+}
+
+void TCalcForm::moveEvent(QMoveEvent* e) {
+  QWidget::moveEvent(e);
+  if (isVisible()) settleTimer_->start();
 }
 
 void TCalcForm::closeEvent(QCloseEvent* e) {

@@ -11,11 +11,26 @@
 #include "display/Lcd.h"
 #include "host/Panel.h"
 
+class QGraphicsOpacityEffect;
 class QLabel;
 class QScrollBar;
 class TCalcMenu;
 class QTimer;
 class QToolButton;
+
+// The speed bar: four steps an octave from a quarter of the real calculator's speed (Ticks
+// 1024, at the left) to sixteen times it (Ticks 16, at the right); the real speed, Ticks 256,
+// is position kRealSpeedPosition.
+constexpr int kSpeedPositions = 25, kRealSpeedPosition = 8;
+int SpeedBarTicks(int position);
+// The position nearest to ticks (Ticks 0 or less, as fast as possible: the right end).
+int SpeedBarPosition(int ticks);
+// " Speed adjusting: TICKS=256 (1.0x)", in Latin-1 with a multiplication sign.
+std::string SpeedMessage(int ticks);
+
+// Where a moved window goes back to: its top edge on the available area and at least half its
+// width and half its height on it.
+QPoint KeepHalfOnScreen(const QRect& frame, const QRect& available);
 
 class TCalcForm : public QWidget, public Panel {
   Q_OBJECT
@@ -65,12 +80,15 @@ class TCalcForm : public QWidget, public Panel {
   QToolButton* DovadaSpeedButton() const { return printerButton_; }
   QScrollBar* SpeedScrollBar() const { return speedBar_; }
   QLabel* HpImage() const { return hpImage_; }
+  static constexpr qreal kLogoFaint = 0.3;
+  qreal LogoOpacity() const;
   bool KeyHeld() const { return keyHeld_; }
   TCalcMenu* ContextMenu() const { return menu_; }
   const QImage& CalcImage() const { return calcImage_; }
   const DisplayView& Display() const { return view_; }
   // The character text last drawn on the display.
   const std::string& ShownCharacters() const { return shownChars_; }
+  const std::string& ShownAnnunciators() const { return shownAnn_; }
   // The shut-down waits (shortened by tests).
   void SetShutDownWaits(uint32_t a, uint32_t b, uint32_t c);
   bool ShutDownRan() const { return shutDownRan_; }
@@ -84,10 +102,16 @@ class TCalcForm : public QWidget, public Panel {
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildLabels();
+  void BuildButtons();
+  void BuildSpeedBar();
+  void BuildTimers();
   QRect DeviceRect(QRect logical) const;
+  QPoint Placed(int left, int top) const;
   void DrawKeyPressed(int index);
   void RestoreKey();
   void PressAtKeyCentre(int keyNumber);
@@ -104,14 +128,16 @@ class TCalcForm : public QWidget, public Panel {
   bool annMessageShown_ = false;
   bool speedBarHeld_ = false;
   DisplayView view_;
-  std::string shownChars_;
+  std::string shownChars_, shownAnn_;
   DisplayRedrawer redrawer_;
   QToolButton* turboButton_ = nullptr;
   QToolButton* printerButton_ = nullptr;
   QScrollBar* speedBar_ = nullptr;
   QLabel* hpImage_ = nullptr;
+  QGraphicsOpacityEffect* logoEffect_ = nullptr;
   TCalcMenu* menu_ = nullptr;
   QTimer* idleTimer_ = nullptr;
+  QTimer* settleTimer_ = nullptr;  // a move has ended once no other follows for a while
   std::map<quint64, int> pcKeysDown_;  // PC key identity -> calculator key it pressed
   QPoint dragOffset_;
   bool manualDrag_ = false;

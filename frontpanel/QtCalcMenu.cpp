@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <utility>
+#include <vector>
 
 #include "app/StartUp.h"
 #include "display/Lcd.h"
@@ -77,24 +79,27 @@ void TCalcMenu::ShowAbout() {
 
 void TCalcMenu::ShowHelp() {
   if (!helpWindow_) {
-    const std::vector<KeyMapRow> rows = PcKeyMap();
-    auto* table = new QTableWidget(static_cast<int>(rows.size()) + 2, 2);
-    table->setHorizontalHeaderLabels({"Calculator key", "PC keys"});
-    int r = 0;
-    auto add = [&](const QString& key, const QString& pc) {
-      table->setItem(r, 0, new QTableWidgetItem(key));
-      table->setItem(r++, 1, new QTableWidgetItem(pc));
-    };
-    for (const KeyMapRow& row : rows)
-      add(QString::fromStdString(row.faceplate), QString::fromStdString(row.pcKeys));
-    add("turbo", "F9");
-    add("close", "Escape");
+    std::vector<std::pair<QString, QString>> keys;
+    for (const KeyMapRow& row : PcKeyMap())
+      keys.emplace_back(QString::fromStdString(row.faceplate), QString::fromStdString(row.pcKeys));
+    keys.emplace_back("turbo", "F9");
+    keys.emplace_back("close", "Escape");
+    // Two pairs of columns side by side, so that the whole map shows without scrolling.
+    const int rows = static_cast<int>(keys.size() + 1) / 2;
+    auto* table = new QTableWidget(rows, 4);
+    table->setHorizontalHeaderLabels({"Calculator key", "PC keys", "Calculator key", "PC keys"});
+    for (int i = 0; i < static_cast<int>(keys.size()); ++i) {
+      table->setItem(i % rows, i / rows * 2, new QTableWidgetItem(keys[i].first));
+      table->setItem(i % rows, i / rows * 2 + 1, new QTableWidgetItem(keys[i].second));
+    }
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
     table->resizeColumnsToContents();
     table->resizeRowsToContents();
-    table->setMinimumSize(320, 420);
+    const int frame = 2 * table->frameWidth();
+    table->setMinimumSize(table->horizontalHeader()->length() + frame,
+                          table->horizontalHeader()->sizeHint().height() +
+                              table->verticalHeader()->length() + frame);
     helpWindow_ = NewWindow(parentWidget(), "VALDOR: PC keys", table);
   }
   Raise(helpWindow_);

@@ -47,6 +47,7 @@ void HeadlessHost::BecomeGuiThread() {
 }
 
 uint32_t HeadlessHost::TickCount() {
+  if (tickHook) tickHook();
   if (useFakeTicks_) return fakeTicks_;
   using namespace std::chrono;
   const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();

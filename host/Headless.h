@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -43,6 +44,9 @@ class HeadlessHost : public Host {
   }
   void AdvanceFakeTicks(uint32_t ms) { fakeTicks_ += ms; }
   void SetFakeTime(std::optional<LocalDateTime> t) { fakeTime_ = t; }
+  // Called at every read of the tick counter, from any thread (tests: to act at a chosen point
+  // of the CPU thread's loop). Set it before the threads start.
+  std::function<void()> tickHook;
 
   std::string homeDir;  // empty: chosen by ChooseHomeDir
   std::string programName = "VALDOR";

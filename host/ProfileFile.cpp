@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "host/ReplaceFile.h"
+#include "host/Trim.h"
 
 namespace {
 
@@ -18,11 +19,8 @@ bool IsBlank(char c) {
 
 // Keys, values and section names lose blanks and stray carriage returns at both ends: a last
 // line that ends in a lone CR must read the same once a write has ended it with CR LF.
-std::string_view Trim(std::string_view s) {
-  auto trimmed = [](char c) { return IsBlank(c) || c == '\r'; };
-  while (!s.empty() && trimmed(s.front())) s.remove_prefix(1);
-  while (!s.empty() && trimmed(s.back())) s.remove_suffix(1);
-  return s;
+bool IsTrimmed(char c) {
+  return IsBlank(c) || c == '\r';
 }
 
 char Lower(char c) {
@@ -72,20 +70,20 @@ std::string_view Content(const std::vector<std::string>& lines, size_t i) {
 }
 
 bool SectionHeader(std::string_view content, std::string_view& name) {
-  content = Trim(content);
+  content = Trim(content, IsTrimmed);
   if (!content.starts_with('[')) return false;
   content.remove_prefix(1);
-  name = Trim(content.substr(0, content.find(']')));
+  name = Trim(content.substr(0, content.find(']')), IsTrimmed);
   return true;
 }
 
 bool KeyLine(std::string_view content, std::string_view& key, std::string_view& value) {
-  const std::string_view trimmed = Trim(content);
+  const std::string_view trimmed = Trim(content, IsTrimmed);
   if (trimmed.starts_with(';')) return false;
   const size_t eq = trimmed.find('=');
   if (eq == std::string_view::npos) return false;
-  key = Trim(trimmed.substr(0, eq));
-  value = Trim(trimmed.substr(eq + 1));
+  key = Trim(trimmed.substr(0, eq), IsTrimmed);
+  value = Trim(trimmed.substr(eq + 1), IsTrimmed);
   return true;
 }
 
@@ -229,7 +227,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
   } else {
     if (!lines_.empty()) {
       terminate(lines_.size() - 1);
-      if (!Trim(Content(lines_, lines_.size() - 1)).empty()) lines_.push_back(eol);
+      if (!Trim(Content(lines_, lines_.size() - 1), IsTrimmed).empty()) lines_.push_back(eol);
     }
     lines_.push_back("[" + section + "]" + eol);
     lines_.push_back(key + "=" + value + eol);

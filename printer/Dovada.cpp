@@ -14,6 +14,9 @@ std::atomic<uint8_t> PrinterOn{0};
 
 namespace {
 
+std::atomic<uint32_t> clicks{0};  // button presses since the last status read (GUI sets)
+uint32_t offered = 0;             // clicks taken by an idle poll, until read (CPU thread)
+
 enum : uint32_t {
   ModeTrace = 0x8000,
   ModeNorm = 0x4000,
@@ -38,7 +41,11 @@ void EndLine() {
 
 }  // namespace
 
-void PrinterReset() { PrinterStatus = 0x0300; }
+void PrinterReset() {
+  PrinterStatus = 0x0300;
+  clicks = 0;
+  offered = 0;
+}
 
 void ClearPrintBuffer() {
   PrintBufferLength = 0;
@@ -95,7 +102,10 @@ void PrinterPeripheral(uint16_t word) {
     case 0x007: PrintByte(static_cast<uint8_t>(((Cpu.C[1] & 15) << 4) | (Cpu.C[0] & 15))); break;
     case 0x03A:
     case 0x03B: {
-      const uint32_t s = PrinterStatus.load(std::memory_order_relaxed);
+      // A click shows once, even when the button is up again.
+      const uint32_t s =
+          PrinterStatus.load(std::memory_order_relaxed) | clicks.exchange(0) | offered;
+      offered = 0;
       Cpu.C[13] = (s >> 12) & 15;
       Cpu.C[12] = (s >> 8) & 15;
       Cpu.C[11] = (s >> 4) & 15;
@@ -120,18 +130,30 @@ void SetPrinterMode(PrinterMode mode) {
   }
 }
 
-void SetPrintKey(bool down) {
-  if (down)
-    PrinterStatus.fetch_or(PrintKey);
-  else
-    PrinterStatus.fetch_and(~static_cast<uint32_t>(PrintKey));
+namespace {
+void SetButton(uint32_t bit, bool down) {
+  if (down) {
+    PrinterStatus.fetch_or(bit);
+    clicks.fetch_or(bit);
+  } else {
+    PrinterStatus.fetch_and(~bit);
+  }
   WakeCpu();  // the buttons wake a sleeping calculator
+}
+}  // namespace
+
+void SetPrintKey(bool down) {
+  SetButton(PrintKey, down);
 }
 
 void SetAdvKey(bool down) {
-  if (down)
-    PrinterStatus.fetch_or(AdvKey);
-  else
-    PrinterStatus.fetch_and(~static_cast<uint32_t>(AdvKey));
-  WakeCpu();
+  SetButton(AdvKey, down);
+}
+
+void OfferPrinterClicks() {
+  offered = clicks.exchange(0);
+}
+
+uint32_t PrinterButtonsForWake() {
+  return (PrinterStatus.load(std::memory_order_relaxed) | offered) & (PrintKey | AdvKey);
 }

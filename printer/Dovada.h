@@ -26,5 +26,12 @@ inline std::string_view PrintLine() {
 // Setters of the printer window.
 enum class PrinterMode { Man, Norm, Trace };
 void SetPrinterMode(PrinterMode mode);
+// The PRINT and ADV buttons. A click is latched: the next status read shows it even when the
+// button is up again by then.
 void SetPrintKey(bool down);
 void SetAdvKey(bool down);
+// At each idle poll of the sleeping CPU: the clicks latched since offer one wake, and a click
+// offered before that the firmware never read is dropped (CPU thread).
+void OfferPrinterClicks();
+// The buttons a sleeping CPU wakes for: down now, or a click on offer.
+uint32_t PrinterButtonsForWake();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -216,6 +217,72 @@ TEST_F(CpuThreadTest, BreakpointHaltsTheThreadBeforeItsInstruction) {
   }
 }
 
+// A hit with the debugger closed opens it at once and the CPU stands there: with Animate left
+// on, and after a POWOFF watchpoint, which leaves the calculator asleep.
+TEST_F(CpuThreadTest, AHitWithTheDebuggerClosedShowsItAndStands) {
+  struct Case {
+    const char* what;
+    uint8_t animate;
+    bool watch;  // the POWOFF watchpoint, else a breakpoint at 0002
+    uint16_t pc;
+  } cases[] = {{"breakpoint, Animate on", 1, false, 2},
+               {"POWOFF watchpoint", 0, true, 0},  // asleep: PC at the wake address
+               {"POWOFF watchpoint, Animate on", 1, true, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TNutCPU::Stop();
+    InitMachine();
+    ResetDebugRun();
+    LoadWords(0, {0x000, c.watch ? kPowoff : uint16_t{0x000}, 0x000, kLoopToPrevious});
+    std::string error;
+    if (c.watch)
+      Breaks.Watches().push_back(*Watchpoint::Parse("POWOFF", error));
+    else
+      Breaks.Breaks().push_back(*Breakpoint::Parse("0002", error));
+    Breaks.Changed();
+    UpdateDebugArmed();
+    Animate = c.animate;
+    panel.debuggerShown = false;
+    Cpu.Running = 1;
+    TNutCPU::Create();
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(PumpUntil([&] { return panel.debuggerShown; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 500ms);  // not at a later wake
+    const uint32_t halted = Cycles();
+    Pump(30ms);
+    EXPECT_EQ(Cycles(), halted);
+    uint16_t pc = 0;
+    TNutCPU::RunHalted([&] { pc = Cpu.PC; });
+    EXPECT_EQ(pc, c.pc);
+    TNutCPU::Stop();
+    DebuggerOpen = 0;
+    Animate = 0;
+  }
+}
+
+// A halt acknowledged before the debugger closed does not admit RunHalted after it reopens:
+// the CPU thread, paused meanwhile, must acknowledge anew.
+TEST_F(CpuThreadTest, AReopenedDebuggerWaitsForANewAcknowledgement) {
+  LoadWords(0, {kLoopToSelf});
+  DebuggerOpen = 1;
+  TNutCPU::Create();
+  Cycles();  // acknowledged
+  ASSERT_TRUE(TNutCPU::Pause());
+  TNutCPU::CloseDebugger();
+  DebuggerOpen = 1;
+  std::atomic<bool> resumed{false};
+  std::thread resumer([&] {
+    std::this_thread::sleep_for(50ms);
+    resumed = true;
+    TNutCPU::Resume();
+  });
+  bool ranAfterResume = false;
+  TNutCPU::RunHalted([&] { ranAfterResume = resumed; });
+  resumer.join();
+  EXPECT_TRUE(ranAfterResume);
+  DebuggerOpen = 0;
+}
+
 // The CPU thread waits in a display hand-over while the GUI asks for the halt: the GUI keeps
 // processing messages, so the hand-over completes and the halt is granted.
 TEST_F(CpuThreadTest, HaltWhileTheCpuWaitsInAHandOverDoesNotDeadlock) {
@@ -408,6 +475,38 @@ TEST_F(CpuThreadTest, KeysAndButtonsWakeASleepingCpuAtOnce) {
   }
 }
 
+// A key pressed after the idle poll has found none and before the thread blocks ends the wait
+// at once. The hook presses it at the tick read that sizes the wait: after the poll, which
+// has cleared FI 12 (and with no timer running, the only read after it).
+TEST_F(CpuThreadTest, AKeyBetweenThePollAndTheWaitIsNotLost) {
+  std::atomic<bool> armed{false};
+  std::atomic<int64_t> pressedAt{0};
+  host.tickHook = [&] {
+    if (CurrentThreadId() == TNutCPU::ThreadId() && Cpu.FI[12].load() == 0 &&
+        armed.exchange(false)) {
+      pressedAt = std::chrono::steady_clock::now().time_since_epoch().count();
+      KeyPressed(52);
+    }
+  };
+  LoadWords(0, {kDistog, kDistog, kPowoff});  // each run shows as two display hand-overs
+  displayOn = 1;
+  Cpu.PfAd = 0xFD;
+  TimerStatus = 0;
+  TNutCPU::Create();
+  ASSERT_TRUE(PumpUntil([&] { return Cpu.Awake == 0 && panel.redraws >= 2; }));
+  Pump(20ms);
+  const int redraws = panel.redraws;
+  Cpu.FI[12] = 1;
+  armed = true;  // the next poll, within the second of the idle wait
+  ASSERT_TRUE(PumpUntil([&] { return panel.redraws >= redraws + 2; }));  // woke, slept again
+  const auto pressed =
+      std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(pressedAt));
+  EXPECT_LT(std::chrono::steady_clock::now() - pressed, 300ms);  // not after another second
+  KeyReleased();
+  TNutCPU::Stop();
+  host.tickHook = nullptr;
+}
+
 // At normal speed each instruction is worth Ticks x 0.62 us of wall time, and the thread
 // sleeps between batches instead of burning the core.
 TEST_F(CpuThreadTest, NormalSpeedRunsAtTheCalculatorsRateAndSleeps) {
@@ -427,6 +526,29 @@ TEST_F(CpuThreadTest, NormalSpeedRunsAtTheCalculatorsRateAndSleeps) {
               100 * cpu / wall);
   EXPECT_NEAR((c1 - c0) / wall, 6300, 6300 * 0.15);
   EXPECT_LT(cpu / wall, 0.10);
+}
+
+// A wake from sleep starts the schedule anew: the time asleep is not made up at full speed.
+// 598 NOPs, DISTOG twice and POWOFF (its display hand-over ends the run) after a click take
+// 601 x 158.72 us, less up to the 5 ms a batch runs ahead.
+TEST_F(CpuThreadTest, AWakeFromSleepIsPacedFromTheClick) {
+  for (uint16_t a = 0; a < 598; ++a) StoreRom(a, 0, 0x000);
+  LoadWords(598, {kDistog, kDistog, kPowoff});
+  Cpu.PC = 598;
+  Ticks = 256;
+  displayOn = 1;
+  TNutCPU::Create();
+  ASSERT_TRUE(PumpUntil([&] { return Cpu.Awake == 0 && panel.redraws >= 2; }));
+  std::this_thread::sleep_for(500ms);
+  const int redraws = panel.redraws;
+  const auto t0 = std::chrono::steady_clock::now();
+  KeyPressed(52);
+  KeyReleased();
+  ASSERT_TRUE(PumpUntil([&] { return panel.redraws >= redraws + 2; }));
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+  std::printf("[ paced ] 601 instructions after a wake in %.1f ms\n", ms);
+  EXPECT_NEAR(ms, 95, 95 * 0.15);
 }
 
 TEST_F(CpuThreadTest, ThreadsCarryTheirNames) {

@@ -215,6 +215,56 @@ TEST_F(RunLoopTest, WakeConditionTable) {
   }
 }
 
+// A press and release that both land between two idle polls. A PRINT or ADV click wakes the
+// CPU once (the firmware's status read would show it); a key that can wake the CPU is kept
+// even when it lands between the poll's read of the keyboard and its drop of a release that
+// no keyboard check saw; a key that cannot wake it is dropped.
+TEST_F(RunLoopTest, ClicksBetweenTwoPollsAreNotLost) {
+  struct Case {
+    const char* what;
+    bool light;
+    void (*press)(bool);
+    bool wakes;
+  } cases[] = {
+      {"PRINT", false, SetPrintKey, true},
+      {"ADV", true, SetAdvKey, true},
+      {"key, light sleep", true, [](bool down) { down ? KeyPressed(31) : KeyReleased(); }, true},
+      {"key, deep sleep", false, [](bool down) { down ? KeyPressed(31) : KeyReleased(); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Start();
+    LoadWords(0, {kGoncSelf});
+    Sleep(c.light);
+    const int32_t judged = Cpu.KeyDown.load();  // the poll found no key...
+    c.press(true);                              // ...then the click came...
+    c.press(false);
+    DropDeferredRelease(judged);  // ...before it dropped the release of the key it had judged
+    EXPECT_EQ(PollAfter(10), c.wakes);
+    if (!c.wakes) continue;
+    // The CPU goes back to sleep without reading the printer or the keyboard: woken once.
+    Cpu.KeyDown = -1;
+    Sleep(c.light);
+    EXPECT_FALSE(PollAfter(10));
+  }
+}
+
+// A turbo batch runs its instructions in one iteration but ends at once when the CPU sleeps.
+TEST_F(RunLoopTest, ATurboBatchEndsWhenTheCpuSleeps) {
+  struct Case {
+    std::initializer_list<uint16_t> words;
+    uint32_t cycles;
+  } cases[] = {{{kNop, kNop, kPowoff, kNop}, 3}, {{kGoncSelf}, 500}};
+  for (const Case& c : cases) {
+    Start();
+    LoadWords(0, c.words);
+    Turbo = 1;
+    EXPECT_EQ(RunIteration(500), Iteration::Executed);
+    EXPECT_EQ(Cpu.CycleCount, c.cycles);
+    Turbo = 0;
+  }
+}
+
 TEST_F(RunLoopTest, DebuggerOpenStillPollsWhileAsleep) {
   Sleep(true);
   DebuggerOpen = 1;

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <functional>
+#include <vector>
 
 #include "cpu/Cpu.h"
 #include "debugger/Breakpoints.h"
@@ -83,7 +84,7 @@ TEST_F(DebugRunTest, BreakpointHaltsBeforeExactlyTheRightInstruction) {
   const Case cases[] = {
       {"101", [] {}, 1, 1},
       {"100:C[2:0] == 0x003", [] {}, 6, 3},
-      {"100*3", [] {}, 6, 3},  // the first pass starts on it and does not count
+      {"100*3", [] {}, 4, 2},  // the pass it starts on counts: no halt stands the CPU there
       {"101@1", [] {}, -1, 0},  // bank 1 is not in force
       {"101@0", [] {}, 1, 1},
       {"101:ST[3] == 1", [] { Cpu.ST[3] = 1; }, 1, 1},
@@ -147,6 +148,108 @@ TEST_F(DebugRunTest, StepOverNestedCallsAndPastFourLevels) {
   StepOver();
   EXPECT_EQ(RunUntilHalt(), 2);
   EXPECT_EQ(LastHalt().kind, HaltKind::Breakpoint);
+}
+
+// Every instruction that may change the return stack, taken and not, under step over and step
+// out. From 100, with 250 on the stack and C[6:3] = 0110; 300 increments and returns, 110
+// returns, 500 is empty ROM.
+TEST_F(DebugRunTest, StepOverAndOutThroughEveryStackChange) {
+  constexpr uint16_t kRtnc = 0x360, kRtnnc = 0x3A0, kStkC = 0x170, kCStk = 0x1B0;
+  const auto call = [](uint16_t target, bool onCarry) {
+    return std::vector<uint16_t>{static_cast<uint16_t>(((target & 0xFF) << 2) | 1),
+                                 static_cast<uint16_t>(((target >> 8) << 2) | onCarry)};
+  };
+  auto with = [](std::vector<uint16_t> a, std::initializer_list<uint16_t> b) {
+    a.insert(a.end(), b);
+    return a;
+  };
+  struct Case {
+    const char* what;
+    bool out;  // step out, else step over
+    uint8_t carry;
+    std::vector<uint16_t> code;
+    int executed;
+    uint16_t to;
+  };
+  const Case cases[] = {
+      {"GSUBNC taken", false, 0, call(0x300, false), 3, 0x102},
+      {"GSUBNC not taken", false, 1, call(0x300, false), 1, 0x102},
+      {"GSUBC taken", false, 1, call(0x300, true), 3, 0x102},
+      {"GSUBC not taken", false, 0, call(0x300, true), 1, 0x102},
+      {"call into empty ROM", false, 0, call(0x500, false), 1, 0x102},
+      {"STK=C then RTN", false, 0, {kStkC, kRtn}, 2, 0x110},
+      {"C=STK", false, 0, {kCStk}, 1, 0x101},
+      {"out: GSUBNC taken", true, 0, with(call(0x300, false), {kRtn}), 4, 0x250},
+      {"out: GSUBNC not taken", true, 1, with(call(0x300, false), {kRtn}), 2, 0x250},
+      {"out: GSUBC taken", true, 1, with(call(0x300, true), {kRtn}), 4, 0x250},
+      {"out: call into empty ROM", true, 0, with(call(0x500, false), {kRtn}), 2, 0x250},
+      {"out: RTNC taken", true, 1, {kRtnc}, 1, 0x250},
+      {"out: RTNC not taken", true, 0, {kRtnc, kRtn}, 2, 0x250},
+      {"out: RTNNC taken", true, 0, {kRtnnc}, 1, 0x250},
+      {"out: RTNNC not taken", true, 1, {kRtnnc, kRtn}, 2, 0x250},
+      {"out: STK=C", true, 0, {kStkC, kRtn}, 3, 0x250},
+      {"out: C=STK", true, 0, {kCStk}, 1, 0x101},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Fresh();
+    LoadWords(0x300, {kIncCX, kRtn});
+    LoadWords(0x110, {kRtn});
+    for (size_t i = 0; i < c.code.size(); ++i)
+      StoreRom(static_cast<uint16_t>(0x100 + i), 0, c.code[i]);
+    Cpu.PC = 0x100;
+    Cpu.Stack[0] = 0x250;
+    SetDigits(Cpu.C, "0000000110000");
+    Cpu.Carry = c.carry;
+    DebuggerOpen = 1;
+    c.out ? StepOut() : StepOver();
+    EXPECT_EQ(RunUntilHalt(), c.executed);
+    EXPECT_EQ(Cpu.PC, c.to);
+    EXPECT_EQ(LastHalt().kind, HaltKind::Step);
+  }
+}
+
+// Each field kind under each operator, around the value it holds: a field read short (G without
+// its second digit) or an operator taken for its neighbour (<= as <) fails a row.
+TEST_F(DebugRunTest, ConditionsReadEveryFieldAndOperator) {
+  SetDigits(Cpu.A, "00000000000123");
+  SetDigits(Cpu.B, "70000000000000");
+  SetDigits(Cpu.C, "0000000000004F");
+  SetDigits(Cpu.M, "000000000000A0");
+  SetDigits(Cpu.N, "00000000900000");
+  Cpu.ST[3] = 1;
+  Cpu.P = 5;
+  Cpu.Q = 0xC;
+  Cpu.G[1] = 3;
+  Cpu.G[0] = 0xA;
+  Cpu.FO = 0x81;
+  Cpu.Carry = 1;
+  Cpu.DAdd = 0x3F0;
+  Cpu.PfAd = 0xFD;
+  Cpu.PC = 0x1234;
+  Cpu.Base = 10;
+  const struct {
+    const char* text;
+    bool holds;
+  } cases[] = {
+      {"A[3:0] == 123", true},  {"A[3:0] != 123", false}, {"A[3:0] < 123", false},
+      {"A[3:0] <= 123", true},  {"A[3:0] > 122", true},   {"A[3:0] >= 124", false},
+      {"B[13] == 7", true},     {"B[13] > 7", false},     {"C == 4F", true},
+      {"C < 50", true},         {"M[1:0] >= A0", true},   {"M[1:0] > A0", false},
+      {"N[5] == 9", true},      {"N[5] <= 8", false},     {"ST[3] == 1", true},
+      {"ST[3:2] == 2", true},   {"P <= 5", true},         {"P < 5", false},
+      {"Q >= C", true},         {"Q > C", false},         {"G == 3A", true},
+      {"G < 3A", false},        {"G != A", true},         {"FO == 81", true},
+      {"CY == 1", true},        {"CY != 1", false},       {"DADD == 3F0", true},
+      {"PFAD >= FD", true},     {"PFAD < FD", false},     {"PC == 1234", true},
+      {"PC <= 1233", false},    {"BASE == A", true},      {"BASE > A", false},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const auto condition = Condition::Parse(c.text, error);
+    ASSERT_TRUE(condition) << c.text << ": " << error;
+    EXPECT_EQ(condition->Holds(), c.holds) << c.text;
+  }
 }
 
 TEST_F(DebugRunTest, StepOutAndRunTo) {

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMap>
 #include <QMouseEvent>
@@ -22,6 +23,7 @@
 
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
+#include "debugger/DebugForm.h"
 #include "display/Lcd.h"
 #include "frontpanel/KeyMap.h"
 #include "frontpanel/Keys.h"
@@ -190,11 +192,11 @@ TEST_F(CalcFormTest, SpeedMessageStaysUntilThePointerIsBackOnTheFaceplate) {
   LcdE = 0x003;  // PRGM and ALPHA
   form->redrawDisplay();
   const QImage annunciators = form->Display().AnnImage();
-  form->SetSpeedBar(80);
+  form->SetSpeedBar(256);
   Post(QEvent::MouseMove, At(150, 570));
   ASSERT_TRUE(form->SpeedScrollBar()->isVisible());
-  Post(QEvent::MouseButtonPress, At(60, 570), Qt::LeftButton);  // the track: a large step left
-  EXPECT_EQ(Ticks, 16);
+  Post(QEvent::MouseButtonPress, At(60, 570), Qt::LeftButton);  // the track: an octave slower
+  EXPECT_EQ(Ticks, 512);
   const QImage message = form->Display().AnnImage();
   ASSERT_NE(message, annunciators);
   QTest::qWait(120);
@@ -273,6 +275,52 @@ TEST_F(CalcFormTest, IdleRedrawRunsOnlyWhileItHasWork) {
   EXPECT_FALSE(form->IdleRedrawActive());
 }
 
+// The bar spans a quarter to sixteen times the real speed, right is faster, and the default
+// Ticks has a position of its own: a step right and back returns to it.
+TEST_F(CalcFormTest, SpeedBarReachesTheRealSpeedAndRightIsFaster) {
+  const struct {
+    int position, ticks;
+    const char* factor;
+  } cases[] = {{0, 1024, "(0.25\xD7)"}, {4, 512, "(0.50\xD7)"}, {8, 256, "(1.0\xD7)"},
+               {9, 215, "(1.2\xD7)"},   {12, 128, "(2.0\xD7)"}, {24, 16, "(16.0\xD7)"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(SpeedBarTicks(c.position), c.ticks) << c.position;
+    EXPECT_EQ(SpeedBarPosition(c.ticks), c.position) << c.ticks;
+    EXPECT_NE(SpeedMessage(c.ticks).find(c.factor), std::string::npos) << SpeedMessage(c.ticks);
+  }
+  EXPECT_EQ(SpeedBarPosition(100), 13);  // a configured speed between two steps: the nearest
+  EXPECT_EQ(SpeedBarPosition(0), 24);
+  Cpu.Awake = 1;
+  displayOn = 1;
+  form->SetSpeedBar(256);
+  Post(QEvent::MouseMove, At(150, 570));
+  ASSERT_TRUE(form->SpeedScrollBar()->isVisible());
+  const QRect bar = form->SpeedScrollBar()->geometry();
+  const QPoint right(bar.right() - 3, bar.center().y()), left(bar.left() + 3, bar.center().y());
+  for (const auto& [at, ticks] : {std::pair{right, 215}, std::pair{left, 256}}) {
+    Post(QEvent::MouseButtonPress, at, Qt::LeftButton);  // the arrow buttons: one step
+    Post(QEvent::MouseButtonRelease, at);
+    EXPECT_EQ(Ticks, ticks);
+  }
+  EXPECT_EQ(form->ShownAnnunciators(), SpeedMessage(256));
+}
+
+// With turbo on and the calculator asleep the idle redraw stops; a wake's display hand-over
+// starts it again.
+TEST_F(CalcFormTest, IdleRedrawStopsWhileATurboCalculatorSleeps) {
+  displayOn = 1;
+  Cpu.Awake = 1;
+  form->TurboSpeedButton()->click();
+  ASSERT_TRUE(form->IdleRedrawActive());
+  Cpu.Awake = 0;
+  QTest::qWait(100);
+  EXPECT_FALSE(form->IdleRedrawActive());
+  Cpu.Awake = 1;
+  form->redrawDisplay();
+  EXPECT_TRUE(form->IdleRedrawActive());
+  form->TurboSpeedButton()->click();
+}
+
 TEST_F(CalcFormTest, SpeedBarShowsOnlyAtTheBottomAtNormalSpeed) {
   QTest::mouseMove(form.get(), At(150, 570));
   EXPECT_TRUE(form->SpeedScrollBar()->isVisible());
@@ -283,11 +331,43 @@ TEST_F(CalcFormTest, SpeedBarShowsOnlyAtTheBottomAtNormalSpeed) {
   EXPECT_FALSE(form->SpeedScrollBar()->isVisible());
 }
 
+// After a move the window comes back so that its top edge and at least half its width and
+// height are on the available area; a window already there stays.
+TEST_F(CalcFormTest, AMovedWindowComesBackOnScreen) {
+  const QRect area(0, 30, 1366, 738);
+  const struct {
+    QRect frame;
+    QPoint expected;
+  } cases[] = {
+      {{100, 100, 309, 578}, {100, 100}},
+      {{1348, 100, 309, 578}, {1212, 100}},  // an 18-pixel strip at the right edge
+      {{-291, 100, 309, 578}, {-154, 100}},  // at the left edge
+      {{100, 750, 309, 578}, {100, 479}},    // below
+      {{100, -200, 309, 578}, {100, 30}},    // above: the top edge back on the area
+  };
+  for (const auto& c : cases) EXPECT_EQ(KeepHalfOnScreen(c.frame, area), c.expected) << c.frame.x();
+  // Through the event loop: the move settles, then the window comes back.
+  const QRect available = form->screen()->availableGeometry();
+  form->move(available.right() + 1 - 18, available.top() + 10);
+  QTest::qWait(600);
+  EXPECT_EQ(form->pos(),
+            QPoint(available.right() + 1 - form->width() / 2, available.top() + 10));
+}
+
+// The logo is always there, faintly, so that it can be found; it lights under the pointer.
 TEST_F(CalcFormTest, LogoShowsOnlyOverItsArea) {
-  QTest::mouseMove(form.get(), At(137 + 32, 115 + 34));  // its corner, border included
   EXPECT_TRUE(form->HpImage()->isVisible());
-  QTest::mouseMove(form.get(), At(137 + 33, 115));
-  EXPECT_FALSE(form->HpImage()->isVisible());
+  EXPECT_EQ(form->LogoOpacity(), TCalcForm::kLogoFaint);
+  const QPointF corner(31, 33);
+  QEnterEvent enter(corner, corner, form->HpImage()->mapToGlobal(corner));
+  QApplication::sendEvent(form->HpImage(), &enter);
+  EXPECT_EQ(form->LogoOpacity(), 1.0);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(form->HpImage(), &leave);
+  EXPECT_EQ(form->LogoOpacity(), TCalcForm::kLogoFaint);
+  QApplication::sendEvent(form->HpImage(), &enter);
+  QTest::mouseMove(form.get(), At(137 + 33, 115));  // just right of it, on the faceplate
+  EXPECT_EQ(form->LogoOpacity(), TCalcForm::kLogoFaint);
 }
 
 // Negative centres; the result is clamped so that the top and left edges stay on screen even
@@ -388,6 +468,34 @@ TEST_F(CalcFormTest, CopyDisplayPutsTheShownTextOnTheClipboard) {
   }
 }
 
+// Ctrl+C on the calculator, queued as the window system delivers it, copies the display and
+// presses no key.
+TEST_F(CalcFormTest, CtrlCCopiesTheDisplay) {
+  displayOn = 1;
+  for (int i = 0; i < kLcdPositions; ++i) LcdA[i] = LcdB[i] = LcdC[i] = 0;
+  LcdA[11] = 7;
+  LcdB[11] = 3;
+  QApplication::clipboard()->setText("old");
+  QCoreApplication::postEvent(
+      form->windowHandle(),
+      new QKeyEvent(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QString(QChar(3))));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::clipboard()->text(), DisplayTextLine());
+  EXPECT_NE(QApplication::clipboard()->text(), "old");
+  EXPECT_EQ(Cpu.KeyDown, -1);
+}
+
+// The debugger held open by a hit (DebuggerOpen set) but not shown: the logo opens it.
+TEST_F(CalcFormTest, TheLogoOpensADebuggerAHitHolds) {
+  DebuggerOpen = 1;
+  const QPoint logo = At(150, 130);
+  Post(QEvent::MouseMove, logo);
+  ASSERT_TRUE(form->HpImage()->isVisible());
+  QTest::mouseDClick(form->HpImage(), Qt::LeftButton);
+  EXPECT_TRUE(DebuggerWindowVisible());
+  DebuggerWindow()->close();
+}
+
 TEST_F(CalcFormTest, AboutNamesVersionHomeAndImagesAndHelpListsThePcKeys) {
   WriteHomeFile("fw.rom", std::string(8192, '\0'));
   WriteHomeFile("VALDOR.Ini", "[ROM]\nModules=2\nModule1=0 fw.rom\nModule2=$1000 gone.rom\n");
@@ -407,9 +515,14 @@ TEST_F(CalcFormTest, AboutNamesVersionHomeAndImagesAndHelpListsThePcKeys) {
   ASSERT_NE(help, nullptr);
   const auto* table = help->findChild<QTableWidget*>();
   ASSERT_NE(table, nullptr);
-  EXPECT_EQ(table->rowCount(), static_cast<int>(PcKeyMap().size()) + 2);
+  // Two pairs of columns: the rows and turbo and close, half on each side.
+  EXPECT_EQ(table->rowCount(), (static_cast<int>(PcKeyMap().size()) + 3) / 2);
   EXPECT_EQ(table->item(0, 0)->text(), "ON");
   EXPECT_EQ(table->item(0, 1)->text(), "F1");
+  // At its default size the whole table shows: nothing to scroll.
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+  EXPECT_EQ(table->verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0);
 }
 
 }  // namespace

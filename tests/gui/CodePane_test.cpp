@@ -96,6 +96,7 @@ TEST_F(CodePaneTest, StepOverOutAndToCursorByKey) {
       {0x0003, Qt::Key_F10, Qt::NoModifier, 0x0004, "stepped over 0003"},
       {0x0010, Qt::Key_F11, Qt::ShiftModifier, 0x0003, "stepped out to 0003"},  // Stack[0] = 3
       {0x0000, Qt::Key_F10, Qt::ControlModifier, 0x0011, "ran to 0011"},        // the cursor
+      {0x0003, Qt::Key_F11, Qt::NoModifier, 0x0004, "stepped to 0004"},  // not the last halt
   };
   for (const StepCase& c : cases) {
     SetPc(c.start);

@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <chrono>
@@ -30,7 +32,10 @@
 #include "support/MachineFixture.h"
 #include "timer/Zudaroz.h"
 
+#include "debugger/BreakListView.h"
 #include "debugger/CodePaneView.h"
+#include "debugger/DebugRun.h"
+#include "debugger/Symbols.h"
 #include "debugger/ListingView.h"
 #include "gui/DebugFormFixture.h"
 
@@ -410,27 +415,75 @@ TEST_F(DebugFormTest, MemoryListShowsTheExistingRegisters) {
   EXPECT_EQ(items, QStringList({"0FF 00000000000000", "100 123456789ABCDE", "3FF 00000000000001"}));
 }
 
+// Beside the calculator without covering it where the available area allows (panels excluded:
+// here a 30-pixel bar at the top), else covering as little of it as can be.
 TEST(DebuggerPlacementTest, BesideTheMainWindowKeptOnScreen) {
-  const QSize frame(280, 501), screen(1920, 1080);
+  const QSize frame(740, 530);
+  const QRect hd(0, 30, 1920, 1050), laptop(0, 0, 1366, 740), small(0, 0, 800, 600);
   const struct {
-    QRect main;
+    QRect main, available;
     QPoint expected;
   } cases[] = {
-      {{100, 50, 307, 578}, {407, 50}},
-      {{1700, 50, 307, 578}, {1640, 50}},  // beyond the right edge
-      {{1333, 50, 307, 578}, {1640, 50}},  // exactly at the edge
-      {{-400, -20, 307, 578}, {0, 0}},     // left and top below 0
-      {{100, 700, 307, 578}, {407, 579}},  // beyond the bottom
+      {{100, 50, 309, 578}, hd, {409, 50}},        // right
+      {{1700, 50, 309, 578}, hd, {960, 50}},       // no room right: left
+      {{1333, 50, 309, 578}, hd, {593, 50}},       // the same at the edge
+      {{-400, -20, 309, 578}, hd, {0, 30}},        // off the top left: right, inside the area
+      {{100, 700, 309, 578}, hd, {409, 550}},      // beyond the bottom: moved up
+      {{900, 10, 309, 578}, laptop, {160, 10}},    // a 1366-pixel laptop at scale 1
+      {{30, 10, 1200, 300}, hd, {30, 310}},        // neither side: below
+      {{0, 0, 463, 867}, small, {60, 0}},          // scale 1.5 on a small screen: least covered
+      {{200, 0, 463, 590}, small, {60, 70}},       // nowhere free: below covers least
   };
   for (const auto& c : cases)
-    EXPECT_EQ(DebuggerPlacement(c.main, frame, screen), c.expected) << c.main.x();
+    EXPECT_EQ(DebuggerPlacement(c.main, frame, c.available), c.expected) << c.main.x();
+}
+
+// Opened by a hit, the window leaves the keyboard with the calculator: a key typed for it does
+// not land in a field. The logo's double click opens it active.
+TEST_F(DebugFormTest, AHitOpensTheWindowWithoutTakingTheKeyboard) {
+  if (QGuiApplication::platformName() == "offscreen")
+    GTEST_SKIP() << "the offscreen platform activates every window it shows; run under X";
+  main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+  OpenDebuggerWindow(main.get(), false);
+  QTest::qWait(50);
+  ASSERT_TRUE(DebuggerWindowVisible());
+  EXPECT_EQ(QApplication::activeWindow(), main.get());
+  DebuggerWindow()->close();
+  OpenDebuggerWindow(main.get());
+  EXPECT_TRUE(QTest::qWaitForWindowActive(DebuggerWindow()));
+}
+
+// The window's parts do not touch: the logo clears every label and field, and the memory
+// list's hint and the longest symbol fit their columns.
+TEST_F(DebugFormTest, PartsFitWithoutTouchingOrCutting) {
+  ParseSymbols("=SHOWENTRY EQU 0010X\n");
+  Open();
+  const QRect logo = form->HPImage()->geometry();
+  for (QWidget* w : form->findChildren<QWidget*>()) {
+    if (w == form->HPImage() || w->parentWidget() != form || !w->isVisible()) continue;
+    if (!qobject_cast<QLabel*>(w) && !qobject_cast<QLineEdit*>(w)) continue;
+    EXPECT_FALSE(w->geometry().intersects(logo)) << w->objectName().toStdString();
+  }
+  EXPECT_EQ(form->MemListBox()->horizontalScrollBar()->maximum(), 0);
+  const QFontMetrics fm = form->CodePane()->Listing()->fontMetrics();
+  EXPECT_GE(form->CodePane()->Listing()->columnWidth(ListingModel::Label),
+            fm.horizontalAdvance("=SHOWENTRY"));
+  ASSERT_TRUE(form->CodePane()->BreakList()->Add("=SHOWENTRY@1"));
+  QTableWidget* table = form->CodePane()->BreakList()->Table();
+  EXPECT_GE(table->columnWidth(TBreakListView::Where),
+            table->fontMetrics().horizontalAdvance("=SHOWENTRY@1") + 20);  // and its tick box
+  ResetDebugRun();
+  ParseSymbols("");
 }
 
 TEST_F(DebugFormTest, OpensAtTheRightScreenEdgeWhenThereIsNoRoom) {
-  const QRect screen = main->screen()->geometry();
-  main->move(screen.width() - 100, 10);
+  const QRect screen = main->screen()->availableGeometry();
+  main->resize(40, 60);  // room on its left on any screen
+  main->move(screen.right() + 1 - main->frameGeometry().width(), 10);
   Open();
-  EXPECT_EQ(form->frameGeometry().right() + 1, screen.width());
+  // Left of the calculator, not over it.
+  EXPECT_EQ(form->frameGeometry().right() + 1, main->frameGeometry().left());
   EXPECT_EQ(form->frameGeometry().top(), main->frameGeometry().top());
 }
 

@@ -99,6 +99,22 @@ TEST_F(PrinterTest, StatusReadShowsSwitchKeysAndFormat) {
   }
 }
 
+// A click over before the firmware looks is shown by the next status read, once.
+TEST_F(PrinterTest, AShortClickShowsOnceAtTheNextStatusRead) {
+  struct Case {
+    void (*button)(bool);
+    const char* top;
+  } cases[] = {{SetPrintKey, "2300"}, {SetAdvKey, "1300"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.top);
+    PrinterReset();
+    c.button(true);
+    c.button(false);
+    EXPECT_EQ(Rdtpr().substr(0, 4), c.top);
+    EXPECT_EQ(Rdtpr().substr(0, 4), "0300");
+  }
+}
+
 TEST_F(PrinterTest, ModeSettersChangeOnlyTheirBits) {
   PrinterReset();
   SetPrintKey(true);

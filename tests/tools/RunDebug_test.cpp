@@ -38,6 +38,8 @@ TEST_F(RunDebugTest, HaltsOnARoutineBySymbolWithStatusAndReport) {
       {"--keys XEQ --break KEY@1", 0, 0, ""},           // bank 1 is not in force
       {"--keys XEQ --break \"KEY:P == 0\"", 0, 0, ""},  // P is D there
       {"--keys XEQ --watch POWOFF", 3, 1, "halted: watchpoint POWOFF: power off at"},
+      // The watchpoint halts after REGN=C 3 at 0034, on the breakpoint's instruction.
+      {"--watch 003:w --break 0035 --continue", 0, 2, "halted: breakpoint 0035 at 0035"},
       {"--dump", 0, 0, "\nDAdd="},
   };
   for (const Case& c : cases) {

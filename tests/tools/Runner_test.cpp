@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <iterator>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -165,6 +167,36 @@ TEST_F(RunnerTest, FailuresAtTheEndsOfTheRunExitWithOne) {
   EXPECT_EQ(Errors().find("OP="), std::string::npos) << Errors();
 }
 
+// Whether the process has a handler for sig (the SigCgt mask of /proc/PID/status).
+bool Catches(pid_t pid, int sig) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("SigCgt:", 0) == 0)
+      return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+  return false;
+}
+
+// The process's user and system time so far, in clock ticks (/proc/PID/stat, fields 14, 15).
+long CpuTicks(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::istringstream rest(all.substr(all.rfind(')') + 2));
+  std::string field;
+  long utime = 0, stime = 0;
+  for (int i = 3; i <= 13; ++i) rest >> field;
+  rest >> utime >> stime;
+  return utime + stime;
+}
+
+// Polls pred for up to 20 seconds.
+bool WaitFor(const std::function<bool()>& pred) {
+  for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20); !pred();) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
 TEST_F(RunnerTest, StopSignalsEndTheRunInOrderAndSaveTheRam) {
   // LDI 123; REGN=C 5; then GONC to itself for ever.
   Firmware({0x130, 0x123, 0x168, 0x003});
@@ -178,7 +210,9 @@ TEST_F(RunnerTest, StopSignalsEndTheRunInOrderAndSaveTheRam) {
             "100000000000", static_cast<char*>(nullptr));
       _exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The handlers are installed before start-up, which takes far less than the 100 ms of CPU
+    // time awaited after them: by then the loop has run its first instructions.
+    ASSERT_TRUE(WaitFor([&] { return Catches(pid, sig) && CpuTicks(pid) >= 10; })) << sig;
     kill(pid, sig);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);

@@ -13,6 +13,7 @@
 #include "cpu/Cpu.h"
 #include "debugger/Debug.h"
 #include "host/HexDigit.h"
+#include "host/Trim.h"
 
 namespace nutasm {
 namespace {
@@ -120,11 +121,6 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 std::vector<std::string> SplitBlanks(std::string_view s) {
   std::vector<std::string> tokens;
@@ -363,7 +359,7 @@ class Assembler {
   void Error(const std::string& message) { Error(message, at_); }
 
   void DoLine(std::string_view raw) {
-    std::string_view text = Trim(StripComment(raw));
+    std::string_view text = Trim(StripComment(raw), IsBlank);
     if (text.empty()) return;
     const std::vector<std::string> words = SplitBlanks(text);
     if (words.size() >= 2 && Upper(words[1]) == ".EQU") {
@@ -374,7 +370,7 @@ class Assembler {
     const size_t colon = text.find(':');
     if (colon != std::string_view::npos && colon > 0 && IsLabelName(text.substr(0, colon))) {
       DefineLabel(std::string(text.substr(0, colon)));
-      text = Trim(text.substr(colon + 1));
+      text = Trim(text.substr(colon + 1), IsBlank);
       if (text.empty()) return;
     }
     if (text.front() == '.') {
@@ -489,7 +485,8 @@ class Assembler {
   void Directive(std::string_view text) {
     const size_t end = text.find_first_of(" \t");
     const std::string name = Upper(text.substr(0, end));
-    const std::string_view rest = end == std::string_view::npos ? "" : Trim(text.substr(end));
+    const std::string_view rest =
+        end == std::string_view::npos ? "" : Trim(text.substr(end), IsBlank);
     if (name == ".ORG") {
       const auto tokens = Substitute(SplitBlanks(rest));
       const auto value = tokens.size() == 1 ? ParseHexSum(tokens[0]) : std::nullopt;
