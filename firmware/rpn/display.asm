@@ -446,9 +446,11 @@ DSONE:  C=0 W
         A=C W
         RTN
 
-; DSRND — adds 5 in the digit after the first t digits of A (A[12] the first), so that the
-; first t digits are rounded half up. A[13] becomes 1 when that carried out of A[12].
-; In: A (A[13] = 0), C[2..0] = t (1..10). Changes: A, C, P. Depth 1.
+; DSRND — rounds the first t digits of A (A[12] the first) half up: 5 is added in the digit
+; after them, which with the ones after it is then 0 (ENG shows zeros there when its first
+; group has more digits than t). A[13] becomes 1 when that carried out of A[12].
+; In: A (A[13] = 0), C[2..0] = t (0..10). Out: P = the digit after the t-th.
+; Changes: A, C, P. Depth 1.
 DSRND:  SETDEC
         PT= 12
 DSRD1:  C=C-1 X
@@ -458,6 +460,8 @@ DSRD1:  C=C-1 X
 DSRD2:  C=0 W
         LC 5
         A=A+C W
+        INCPT
+        A=0 WPT
         RTN
 
 ; DSENGK — N = k = (e mod 3) + 1 for ENG, from the exponent e in M[2..0].

@@ -94,12 +94,12 @@
         .include "entry.asm"
         .include "stack.asm"
         .include "display.asm"
-        .include "alpha.asm"
-        .include "print.asm"
 
         .org 1000
         .include "arith.asm"
         .include "trans.asm"
+        .include "alpha.asm"
+        .include "print.asm"
 
         .org 2600
         .include "trig.asm"

@@ -1072,3 +1072,100 @@ BCDHEX: SETHEX
         C=C+C X
         A=A+C X                 ; + (4 + 32 + 64) x the hundreds
         RTN
+
+; KRND — RND: X rounded to what the display shows of it (FIX, SCI or ENG n, FIX falling back
+; to SCI as the display does); LASTX = X.
+KRND:   GSUBNC XGET
+        ?C<>0 W
+        GOLNC MONEXIT           ; 0 stays 0
+        M=C
+        C=REGN 14
+        RCR 3
+        ST=C                    ; ST 3: FIX
+        RCR 1                   ; C[0] = d[4]: n
+        B=0 W
+        PT= 0
+        BCEX PT
+        C=B W
+        SETDEC
+        C=C+1 X
+        N=C                     ; N = n + 1
+        ?ST=1 3
+        GONC RND5               ; SCI, ENG: n + 1 digits
+        C=M
+        A=C W
+        ?A<>0 XS
+        GOC RND2
+        LDI 010
+        ?A<C X
+        GONC RND5               ; 1E10 or more shows in SCI
+        C=0 W
+        ACEX X                  ; C = e
+        A=C W
+        C=N
+        A=A+C X                 ; e + n + 1 digits...
+        LDI 010
+        ?A<C X
+        GONC RND6               ; ...all ten: as it is
+        ACEX X
+        GONC RND4
+RND2:   C=0 W                   ; e < 0: n + 1 + e digits show after "0."
+        ACEX X
+        A=C W
+        C=N
+        A=A+C X
+        ?A<>0 XS
+        GOC RND5                ; none: SCI
+        ?A<>0 X
+        GOC RND3
+        C=M                     ; exactly none: the first digit rounds it up to 1E(e+1),
+        A=C W                   ; or SCI
+        C=0 W
+        PT= 12
+        LC 5
+        PT= 12
+        ?A<C PT
+        GOC RND5
+        C=M
+        C=0 M
+        PT= 12
+        LC 1
+        SETDEC
+        C=C+1 X
+        GOLNC MONEXIT
+RND3:   ACEX X                  ; C = that many digits
+        GONC RND4
+RND5:   C=N
+RND4:   GSUBNC RNDT
+        GOLNC MONEXIT
+RND6:   C=M
+        GOLNC MONEXIT
+
+; RNDT — M (a number, not 0) rounded half away from zero to its first C[2..0] digits (1..10,
+; decimal). Out: C. Changes: A, C, N, P, base. Depth 2 (DSRND).
+RNDT:   N=C
+        C=M
+        A=C W
+        A=0 S
+        A=0 X
+        C=N
+        GSUBNC DSRND            ; (the digits after the kept ones are 0)
+        ?A<>0 S
+        GONC RNDT1
+        C=M                     ; 9.99.. carried out: the exponent one more...
+        SETDEC
+        C=C+1 X
+        M=C
+        A=C W
+        LDI 100
+        ?A<>C X
+        GONC RNDT2              ; (past 9.999999999E99)
+        C=0 W                   ; ...and the mantissa 1
+        PT= 12
+        LC 1
+        A=C W
+RNDT1:  C=M
+        C=0 M
+        C=A+C M
+        RTN
+RNDT2:  GOLNC ERRRANGE

@@ -160,7 +160,7 @@ FNJMP:
         GOLNC KPROMPT  ; 70 FC?C
         GOLNC KOCT     ; 71 OCT
         GOLNC KDEC     ; 72 DEC
-        GOLNC ERRNONEX ; 73 RND
+        GOLNC KRND     ; 73 RND
         GOLNC KMEAN    ; 74 MEAN
         GOLNC KSDEV    ; 75 SDEV
         GOLNC KPROMPT  ; 76 TONE

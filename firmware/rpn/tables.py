@@ -27,7 +27,7 @@ F = [  # name, attributes (1 entry key, 2 two digits, 4 one digit, 8 a register,
  ("X≠Y?",0,"KXNEY"),("X<Y?",0,"KXLTY"),("X<=0?",0,"KXLE0"),("X<0?",0,"KXLT0"),("X>0?",0,"KXGT0"),("X≠0?",0,"KXNE0"),
  ("AVIEW",0,"KAVIEW"),("CLRG",0,"KCLRG"),("X<>",0x0A,"KPROMPT","KRXCH"),("ARCL",0x0A,"KPROMPT","KRARCL"),("ASTO",0x0A,"KPROMPT",None),
  ("FC?",2,"KPROMPT","KRFC"),("FS?C",2,"KPROMPT","KRFSC"),("FC?C",2,"KPROMPT","KRFCC"),
- ("OCT",0,"KOCT"),("DEC",0,"KDEC"),("RND",0,None),("MEAN",0,"KMEAN"),("SDEV",0,"KSDEV"),("TONE",4,"KPROMPT","KRTONE"),
+ ("OCT",0,"KOCT"),("DEC",0,"KDEC"),("RND",0,"KRND"),("MEAN",0,"KMEAN"),("SDEV",0,"KSDEV"),("TONE",4,"KPROMPT","KRTONE"),
  ("SIZE",0x20,"KPROMPT","KRSIZE"),("ΣREG",2,"KPROMPT","KRSREG"),
 ]
 F = [f + (None,)*(4-len(f)) for f in F]

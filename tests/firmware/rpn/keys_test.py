@@ -45,6 +45,7 @@ DISPLAY = [
     ("1 2 3 4 . 5 6 7 SCI 3", "1.235      03"),
     ("1 2 3 4 5 . 6 7 ENG 3", "12.35      03"),
     ("1 2 3 4 5 . 6 7 CHS ENG 1", "-12.       03"),
+    ("1 2 3 4 5 6 ENG 0", "100.       03"),    # one digit, then zeros to the mark
     (". 0 0 1 2 3 4 ENG 2", "1.23      -03"),
     (". 0 1 2 3 4 ENG 2", "12.3      -03"),
     ("1 2 3 4 . 5 6 7 CHS SCI 9", "-1.2345670 03"),
@@ -146,6 +147,12 @@ STACK = [
     ("2 ENTER 3 Σ+ 4 ENTER 5 Σ+ 9 ENTER 1 Σ+ XEQ ALPHA 'SDEV' ALPHA", ("2", "3.605551275", "3")),
     ("XEQ ALPHA 'ΣREG' ALPHA 2 0 2 ENTER 3 Σ+ RCL 2 0", ("3", "2", "3")),
     ("6 4 XEQ ALPHA 'OCT' ALPHA", ("100", "0", "64")),
+    # RND: to what the display shows
+    ("2 SQRT FIX 2 XEQ ALPHA 'RND' ALPHA", ("1.41", "0", "1.414213562")),
+    ("9 . 9 9 9 9 9 XEQ ALPHA 'RND' ALPHA", ("10", "0", "9.99999")),
+    (". 0 0 0 0 6 XEQ ALPHA 'RND' ALPHA", ("0.0001", "0", "0.00006")),
+    (". 0 0 0 0 4 4 4 4 5 XEQ ALPHA 'RND' ALPHA", ("0.000044445", "0", "0.000044445")),
+    ("1 2 3 4 5 6 CHS ENG 0 XEQ ALPHA 'RND' ALPHA", ("-100000", "0", "-123456")),
     ("1 0 0 XEQ ALPHA 'DEC' ALPHA", ("64", "0", "100")),
 ]
 
