@@ -82,7 +82,9 @@
 ;    trig.asm     trigonometric functions and coordinate changes
 ;    tables.asm   the keyboard's functions and the function names
 ;  Pages 0-2 hold the firmware; pages 3-F are left to the user's modules. A relative jump
-;  never crosses a page boundary.
+;  never crosses a page boundary. Page 0: power (from 0000), keys, entry, stack, display, and
+;  the key tables at 0F00; page 1: arith, trans, alpha, print; page 2: the function tables
+;  (2000-25FF) and trig (from 2600).
 ; ===========================================================================================
 
         .include "defs.asm"
