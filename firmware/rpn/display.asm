@@ -582,6 +582,12 @@ DSPRMT: SETHEX
         LDI CBLANK
         GSUBNC DSCHAR
         C=M
+        PT= 7
+        ?C<>0 PT
+        GONC DSPR0
+        GSUBNC DSINL
+        .lcd "IND "
+DSPR0:  C=M
         PT= 5
         ?C<>0 PT
         GONC DSPR1
@@ -590,6 +596,12 @@ DSPRMT: SETHEX
 DSPR1:  C=N
         ST=C
         C=M
+        PT= 7
+        ?C<>0 PT
+        GONC DSPR6
+        ST=0 2                  ; after IND: two digits
+        ST=0 5
+DSPR6:  C=M
         ?ST=1 2
         GOC DSPR3               ; one digit
         ?ST=1 5

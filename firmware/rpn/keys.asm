@@ -17,7 +17,7 @@
 ;    e[2..0]  the function waiting for its number (a prompt such as "STO __"), 0 for none
 ;    e[3]     1: its first digit is typed, e[4] that digit
 ;    e[5]     1: "." was typed, a stack register's letter follows
-;    e[7]     1: IND
+;    e[7]     1: IND: the register named (two digits, or "." and a letter) holds the number
 ;    e[8]     1: ALPHA is being typed; e[9] 1: a name after XEQ; e[10] its shift
 ;    e[12..11] the function that ran, for the printer's TRACE mode
 ;    e[13]    1: the stack lift is off (after ENTER, CLX, Σ+, Σ-)
@@ -377,22 +377,35 @@ KYPBK1: PT= 7
         REGN=C 15
         GOLNC KYSHOW
 
-; SHIFT: IND (not yet: the key is ignored). ".": a stack register follows, where a storage
-; register is asked for and before a digit.
-KYPIND: GOLNC SLEEP
+; SHIFT: IND, before any digit. ".": a stack register follows, where a storage register is
+; asked for (or after IND), before any digit.
+KYPIND: C=M                     ; IND: before any digit, and once
+        PT= 3
+        ?C<>0 PT
+        GOLC SLEEP
+        PT= 7
+        ?C<>0 PT
+        GOLC SLEEP
+        LC 1
+        REGN=C 15
+        GOLNC KYPSHOW
 KYPPT:  GSUBNC KYPREG
         PT= 5
         LC 1
         REGN=C 15
         GOLNC KYPSHOW
-; KYPREG — returns with C = e when the prompt takes a storage register and no digit is
-; typed yet; otherwise the key is ignored (and it does not return). Depth 2.
+; KYPREG — returns with C = e when the prompt takes a storage register (or IND was
+; typed) and no digit is typed yet; otherwise the key is ignored (no return). Depth 2.
 KYPREG: C=M
         GSUBNC KYATTC
         ST=C
+        C=M
+        PT= 7
+        ?C<>0 PT
+        GOC KYPRG1
         ?ST=1 3
         GONC KYPIGN
-        C=M
+KYPRG1: C=M
         PT= 3
         ?C<>0 PT
         GOC KYPIGN
@@ -440,13 +453,23 @@ KYPS4:  C=0 W                   ; L
         LDI 004
 KYPSR:  A=C W
         B=A W                   ; B = the status register's address
+        C=M
+        PT= 7
+        ?C<>0 PT
+        GOLC KYPNI              ; IND: the number it holds
         GOLNC KYPRUN
 
 ; A digit: the first of two waits; the last completes the number.
 KYPDIG: C=M
         GSUBNC KYATTC
         ST=C
-        ?ST=1 2
+        C=M
+        PT= 7
+        ?C<>0 PT
+        GONC KYPD0
+        ST=0 2                  ; after IND always two digits (a register's number)
+        ST=0 5
+KYPD0:  ?ST=1 2
         GOC KYPNUM              ; one digit is all: B = the digit
         C=M
         PT= 3
@@ -502,29 +525,22 @@ KYPD6:  C=M                     ; ...and the third completes B[2..0] = e[4], e[6
         ABEX X
 ; KYPNUM — the number B[1..0] is complete: for a storage register, R00 + the number.
 KYPNUM: C=M
+        PT= 7
+        ?C<>0 PT
+        GONC KYPN1
+        GSUBNC REGADR           ; IND: the register it names...
+KYPNI:  C=B W
+        DADD=C
+        C=REGN 0
+        GSUBNC INDNUM           ; ...holds the number meant
+        A=C W
+        B=A W
+KYPN1:  C=M
         GSUBNC KYATTC
         ST=C
         ?ST=1 3
-        GONC KYPRUN
-        C=B W                   ; the number in hexadecimal: tens x 10 + units
-        A=C W
-        ASR X
-        PT= 1
-        C=0 PT
-        ACEX W
-        C=C+C X
-        A=A+C X
-        C=C+C X
-        C=C+C X
-        A=A+C X
-        C=0 W
-        DADD=C
-        C=REGN 13               ; c[2..0] = R00, c[5..3] = the top + 1
-        A=A+C X
-        RCR 3
-        ?A<C X
-        GOLNC ERRNONEX
-        B=A W
+        GONC KYPRUN             ; a number: B as it is
+        GSUBNC REGADR           ; a storage register: B = its address
 ; KYPRUN — the prompt is complete: RUNJMP + 2 x code, with B as above. Depth 0.
 KYPRUN: SETHEX
         C=0 W
@@ -542,3 +558,45 @@ KYPRUN: SETHEX
         LC RUNJMPH
         LC RUNJMPM
         GOTOC
+
+; REGADR — B = the address of data register B[2..0] (decimal); NONEXISTENT (no return) past
+; the top of memory. Changes: A, B, C, P, base. Depth 2.
+REGADR: C=B W
+        GSUBNC BCDHEX
+        C=0 W
+        DADD=C
+        C=REGN 13               ; c[2..0] = R00, c[5..3] = the top + 1
+        A=A+C X
+        RCR 3
+        ?A<C X
+        GOLNC ERRNONEX
+        B=A W
+        RTN
+
+; INDNUM — the integer part of C (0..999) as decimal digits in C[2..0], C clear elsewhere;
+; NONEXISTENT (no return) for a negative number or one of 1000 or more. Changes: A, C.
+; Depth 1.
+INDNUM: ?C<>0 S
+        GOLC ERRNONEX
+        A=C W
+        ?A<>0 XS
+        GOC INDN0               ; below 1: 0
+        LDI 003
+        ?A<C X
+        GOLNC ERRNONEX
+        ACEX W
+        ?C<>0 X
+        GONC INDN1              ; exponent 0: one digit
+        C=C-1 X
+        ?C<>0 X
+        GONC INDN2              ; 1: two
+        RCR 10                  ; 2: three
+        GONC INDN3
+INDN2:  RCR 11
+        GONC INDN3
+INDN1:  RCR 12
+INDN3:  C=0 M
+        C=0 S
+        RTN
+INDN0:  C=0 W
+        RTN

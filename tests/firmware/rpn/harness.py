@@ -280,7 +280,7 @@ SHIFTED = {
     "X<=Y?": 61, "BEEP": 62, "P-R": 63, "R-P": 64,
     "X>Y?": 71, "FIX": 72, "SCI": 73, "ENG": 74,
     "X=0?": 81, "PI": 82, "LASTX": 83, "VIEW": 84,
-    "APPEND": 41,
+    "APPEND": 41, "IND": 31,
 }
 # The characters of ALPHA mode: unshifted on these keys...
 ALPHA_KEYS = dict(zip("ABCDEFGHIJKLMNOPQRSTUVWXYZ=?: ,",

@@ -118,6 +118,16 @@ DISPLAY = [
     ("XEQ ALPHA 'SIZE' ALPHA 0 1 0 STO 1 0", "NONEXISTENT "),
     ("XEQ ALPHA 'SIZE' ALPHA 3 0 0 PRGM", "00 REG 4    "),
     ("XEQ ALPHA 'SIZE' ALPHA 3 0 5", "NO ROOM     "),
+    # IND: the register named holds the number meant
+    ("STO IND", "STO IND __  "),
+    ("FIX IND", "FIX IND __  "),
+    ("7 STO 0 1 4 2 STO IND 0 1 CLX RCL 0 7", "42.0000      "),
+    ("4 . 7 STO 0 1 9 STO IND 0 1 CLX RCL IND 0 1", "9.0000       "),
+    ("3 STO 0 2 FIX IND 0 2", "3.000        "),
+    ("3 ENTER FIX IND .X", "3.000        "),
+    ("2 STO 0 3 SF IND 0 3 FS? 0 2", "YES         "),
+    ("2 0 0 STO 0 1 STO IND 0 1", "NONEXISTENT "),
+    ("1 CHS STO 0 1 RCL IND 0 1", "NONEXISTENT "),
     ("1 2 . 5 STO 0 1 ALPHA 'X=' ALPHA XEQ ALPHA 'ARCL' ALPHA 0 1 XEQ ALPHA 'AVIEW' ALPHA",
      "X=12.5000   "),
     ("1 2 3 4 5 6 CHS STO 0 1 ALPHA 'ABCDEFGHIJKLMNOPQR' ALPHA XEQ ALPHA 'ARCL' ALPHA 0 1 "
