@@ -92,6 +92,24 @@ DSLINE: GSUBNC DSSEL
         GSUBNC DSTEXT
         GOLNC DSPAD
 
+; DSBLNK — writes the blanks that fill the line to C[2..0] places (decimal; with ST 5, to 9
+; places, where an exponent follows) after a sign (ST 4) and G = t digits.
+; Changes: A, C, P, base. Depth 2.
+DSBLNK: SETDEC
+        A=C W
+        ?ST=1 5
+        GONC DSBL1
+        LDI 009
+        A=C W
+DSBL1:  PT= 0
+        C=0 W
+        C=G
+        A=A-C X
+        ?ST=1 4
+        GONC DSBL2
+        A=A-1 X
+DSBL2:  C=0 W
+        ACEX X
 ; DSPADN — writes C[2..0] blanks (decimal or hexadecimal count; C[12..3] must be 0).
 ; In: display selected. Changes: C. Depth 1.
 DSPADN: RCR 11                  ; the count to C[5..3]: LDI below keeps it
@@ -294,22 +312,8 @@ DSEMIT: GSUBNC DSSEL
         LDI CMINUS
         REGN=C 15
 DSE1:   GSUBNC DSDIGS
-        PT= 0                   ; the blanks: 12 (or 9) - t - the sign
-        C=0 W
-        C=G
-        A=C W
         LDI 012
-        ?ST=1 5
-        GONC DSE2
-        LDI 009
-DSE2:   ACEX X
-        A=A-C X
-        ?ST=1 4
-        GONC DSE3
-        A=A-1 X
-DSE3:   C=0 W
-        ACEX X
-        GSUBNC DSPADN
+        GSUBNC DSBLNK
         ?ST=1 5
         RTNNC
         C=M                     ; the exponent: its sign and two digits

@@ -406,22 +406,8 @@ ENSH7:  GSUBNC DSDIGS
         GOC ENSH8
         LDI CUNDER
         REGN=C 15
-ENSH8:  PT= 0                   ; the blanks: 11 (9 after EEX) - t - the sign
-        C=0 W
-        C=G
-        A=C W
-        LDI 00B
-        ?ST=1 5
-        GONC ENSH9
-        LDI 009
-ENSH9:  ACEX X
-        A=A-C X
-        ?ST=1 4
-        GONC ENSH10
-        A=A-1 X
-ENSH10: C=0 W
-        ACEX X
-        GSUBNC DSPADN
+ENSH8:  LDI 011                 ; the blanks: to 11 places (9 after EEX)
+        GSUBNC DSBLNK
         ?ST=1 5
         RTNNC
         C=M                     ; the exponent: its sign...

@@ -59,19 +59,10 @@ KLASTX: SETHEX
         C=REGN 4
         GOLNC PUSHX
 
-; KPI — pi to ten digits.
-KPI:    C=0 W
-        PT= 12
-        LC 3
-        LC 1
-        LC 4
-        LC 1
-        LC 5
-        LC 9
-        LC 2
-        LC 6
-        LC 5
-        LC 4
+; KPI — pi, rounded to ten digits.
+KPI:    GSUBNC TGCPI            ; pi to thirteen digits (trig.asm)...
+        B=0 W
+        GSUBNC WPACK            ; ...rounded to ten
         GOLNC PUSHX
 
 ; ----- Modes --------------------------------------------------------------------------------
@@ -182,8 +173,11 @@ KRARG:  SETHEX
         DADD=C
         C=REGN 3
         RTN
-; KRPUT — the register (address in WSPARE) = C.
-KRPUT:  M=C
+; KRPUT — the register (address in WSPARE) = C, and X shows.
+KRPUT:  GSUBNC WSPUT
+        GOLNC KYSHOW
+; WSPUT — the register whose address WSPARE holds = C. Changes: C, M, base. Depth 1.
+WSPUT:  M=C
         SETHEX
         C=0 W
         LDI WORK
@@ -192,7 +186,7 @@ KRPUT:  M=C
         DADD=C
         C=M
         DATA=C
-        GOLNC KYSHOW
+        RTN
 
 ; KRVIEW — VIEW: the register shows until the next key; nothing else changes.
 KRVIEW: C=B W
@@ -576,16 +570,7 @@ SGAD1:  DADD=C
         C=-C-1 S                ; (this sets the carry: the call below must not follow it)
 SGAD2:  SETDEC
         GSUBNC FADD
-        M=C
-        SETHEX
-        C=0 W
-        LDI WORK
-        DADD=C
-        C=REGN WSPARE
-        DADD=C
-        C=M
-        DATA=C
-        RTN
+        GOLNC WSPUT
 
 ; ----- Sound and program memory ------------------------------------------------------------
 
