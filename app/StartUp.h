@@ -25,7 +25,9 @@ bool ApplySwitch(const std::string& arg);
 
 struct LifeCycleWaits {
   uint32_t skipWindowMs = 2000;  // hold ON or back arrow to skip the RAM image
-  uint32_t shutDownMs[3] = {1000, 1000, 2000};
+  // Shut-down: the CPU thread has ended before it begins, so nothing waits for it (0); then the
+  // time to hold ON to skip saving, and the time the last message stays readable.
+  uint32_t shutDownMs[3] = {0, 900, 300};
 };
 // The waits of a program nobody can press keys in (valdor-run, tests).
 constexpr LifeCycleWaits kNoWaits{0, {0, 0, 0}};

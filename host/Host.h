@@ -36,6 +36,9 @@ class Host {
   virtual std::string HomeDir() = 0;
   // The executable's name without folder and extension ("VALDOR").
   virtual std::string ProgramName() = 0;
+  // The program is ending without anyone at the screen (a signal, or after the event loop):
+  // timed waits end at once.
+  virtual bool Ending() { return false; }
   // Whether the host belongs to the NT family of Windows (never, on this host).
   virtual bool IsNT() { return false; }
 };

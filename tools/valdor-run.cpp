@@ -21,6 +21,7 @@
 #include "display/Lcd.h"
 #include "frontpanel/Keys.h"
 #include "host/Headless.h"
+#include "host/HomeLock.h"
 #include "memory/Ram.h"
 #include "memory/Rom.h"
 #include "printer/Dovada.h"
@@ -48,7 +49,8 @@ constexpr const char* kUsage =
     "  --display     print the display and the annunciators at the end\n"
     "  --paper FILE  write every printed line to FILE\n"
     "  --printer-on  switch the printer on, as its window's On button does\n"
-    "  --no-save     do not save the RAM image at the end\n"
+    "  --no-save     do not save the RAM image at the end (needed while VALDOR runs\n"
+    "                on the same home folder)\n"
     "exit status: 0 done, 1 failed (also a failed RAM save), 2 bad arguments,\n"
     "             128+N stopped by signal N (SIGTERM, SIGINT, SIGHUP) after saving\n";
 
@@ -266,6 +268,15 @@ int main(int argc, char** argv) {
   if (!std::filesystem::is_regular_file(HomeFile(".Ini"))) {
     return Fail("no " + host.ProgramName() + ".Ini in " + host.HomeDir() +
                 " (name the folder with --home DIR or VALDOR_HOME)");
+  }
+
+  // A VALDOR running on this home folder would write its memory over ours at its end, or ours
+  // over its own: a run there does not save.
+  if (const long holder = HomeLockHolder(HomeLockPath(host.HomeDir(), host.ProgramName()));
+      holder != 0 && options->save) {
+    return Fail("VALDOR (process " + std::to_string(holder) + ") is using " + host.HomeDir() +
+                ": a run there cannot save the RAM image; add --no-save, or name another folder "
+                "with --home");
   }
 
   LoadSymbols();
