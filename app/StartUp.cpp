@@ -30,6 +30,7 @@ void ResetMachineSettings() {
   DebuggerOpen = 0;
   Animate = 0;
   CloseTrace();
+  SetTraceLimit(kDefaultTraceLimitMb << 20);
   Ticks = 0;
   Sensitivity = 0;
   AutoOffDeadline = 0;
@@ -184,6 +185,9 @@ void StartUp(const LifeCycleWaits& waits) {
   NormalPriority = Priority(ini.ReadInteger("CPU", "NormalPriority", 2));
   TurboPriority = Priority(ini.ReadInteger("CPU", "TurboPriority", 4));
   Sound = ini.ReadInteger("CPU", "Sound", IsNT ? 0 : 1) != 0;
+  // The trace log's size in MB; 0 or less: no limit.
+  const int32_t traceMb = ini.ReadInteger("CPU", "TraceLimit", kDefaultTraceLimitMb);
+  SetTraceLimit(traceMb > 0 ? static_cast<uint64_t>(traceMb) << 20 : 0);
   romSignatureMatch = FetchRom(0x4FFD) == 13 && FetchRom(0x4FFE) == 19;
 
   panel.drawAnnunciators("   ZerizEruz Edozeded Version 1.0");

@@ -16,6 +16,11 @@ void HeadlessHost::MessageBox(const std::string& caption, const std::string& tex
   if (echoMessages) std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 
+void HeadlessHost::Announce(const std::string& text) {
+  ThePanel().drawAnnunciators(text);
+  MessageBox(programName, text);
+}
+
 void HeadlessHost::RunInGuiThread(const std::function<void()>& fn) {
   std::unique_lock lock(queueMutex_);
   if (!guiThread_ || *guiThread_ == std::this_thread::get_id()) {

@@ -25,6 +25,8 @@ class HeadlessHost : public Host {
   void MessageBox(const std::string& caption, const std::string& text) override;
   // Kept with the messages; echoed on standard error, captioned with the program's name.
   void FileError(const std::string& text) override { MessageBox(programName, text); }
+  // Drawn on the panel at once, and kept (and echoed) with the messages.
+  void Announce(const std::string& text) override;
   void ProcessMessages() override;
   // Makes the calling thread the GUI thread (threaded tests).
   void BecomeGuiThread();

@@ -36,6 +36,8 @@ class Host {
   virtual std::string HomeDir() = 0;
   // The executable's name without folder and extension ("VALDOR").
   virtual std::string ProgramName() = 0;
+  // Shows text on the annunciator line, from any thread, without waiting for the GUI.
+  virtual void Announce(const std::string& text) = 0;
   // The program is ending without anyone at the screen (a signal, or after the event loop):
   // timed waits end at once.
   virtual bool Ending() { return false; }

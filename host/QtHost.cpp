@@ -15,6 +15,7 @@
 
 #include "host/Headless.h"
 #include "host/HomeFolder.h"
+#include "host/Panel.h"
 
 qint64 BeeperDevice::readData(char* data, qint64 maxSize) {
   const int n = static_cast<int>(maxSize / 2);
@@ -55,6 +56,11 @@ void QtHost::MessageBox(const std::string& caption, const std::string& text) {
 
 void QtHost::Notice(const std::string& caption, const std::string& text) {
   ShowBox(QMessageBox::Information, caption, text);
+}
+
+void QtHost::Announce(const std::string& text) {
+  QMetaObject::invokeMethod(qApp, [text] { ThePanel().drawAnnunciators(text); },
+                            Qt::QueuedConnection);
 }
 
 void QtHost::ProcessMessages() {

@@ -33,6 +33,7 @@ class QtHost : public Host {
   void MessageBox(const std::string& caption, const std::string& text) override;
   void Notice(const std::string& caption, const std::string& text) override;
   void FileError(const std::string& text) override { MessageBox(ProgramName(), text); }
+  void Announce(const std::string& text) override;
   void ProcessMessages() override;
   uint32_t TickCount() override;
   LocalDateTime LocalTime() override;

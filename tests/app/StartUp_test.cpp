@@ -521,6 +521,24 @@ TEST_F(StartUpTest, SecondTraceSwitchKeepsTheOpenLog) {
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 5 * 3);
 }
 
+TEST_F(StartUpTest, TraceLimitIsConfiguredInMegabytes) {
+  struct Case {
+    const char* ini;
+    bool stops;
+  } cases[] = {{"[CPU]\nTraceLimit=1\n", true}, {"[CPU]\nTraceLimit=0\n", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    WriteIni(c.ini);
+    Start();
+    OpenTrace();
+    RunSteps(8000);  // NOPs through empty memory, over 1 MB of records
+    EXPECT_EQ(Trace.load() == 0, c.stops);
+    CloseTrace();
+    const auto size = std::filesystem::file_size(home + "VALDOR.LOG");
+    EXPECT_EQ(size <= (1u << 20), c.stops) << size;
+  }
+}
+
 TEST_F(StartUpTest, DebuggerSwitchOpensTheDebuggerAfterStartUp) {
   for (const char* arg : {"-d", "/D"}) {
     SCOPED_TRACE(arg);
