@@ -41,9 +41,10 @@ test-tsan: deps
 bench: build-release
 	@$(BUILD)-bench/bench/valdor_bench
 
-# Builds only what it starts: the program and the demonstration firmware.
+# Builds the program, the demonstration firmware and the two small tools (valdor-run, nutasm),
+# and starts VALDOR; its files live in the per-user folder, never in the build folder.
 run: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target VALDOR demo_rom
+	@cmake --build $(BUILD) -j $(JOBS) --target VALDOR demo_rom valdor-run nutasm
 	@cd $(BUILD) && ./VALDOR
 
 # Installs the programs, the demo firmware, the menu entry and the icon under PREFIX; builds

@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
   if (!PrepareHome(host.Home(), host.ProgramName(),
                    QCoreApplication::applicationDirPath().toStdString(), homeError))
     host.MessageBox("VALDOR", homeError);
+  if (host.HomeDir().empty()) return 1;  // no folder to keep the user's files in
   // One program per home folder: a second one would write its memory over the first one's.
   QLockFile homeLock(QString::fromStdString(HomeLockPath(host.HomeDir(), host.ProgramName())));
   homeLock.setStaleLockTime(0);  // a lock is stale only when its process has gone

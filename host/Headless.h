@@ -34,6 +34,7 @@ class HeadlessHost : public Host {
   LocalDateTime LocalTime() override;
   void Speaker(bool on) override { speakerOn = on; }
   std::string HomeDir() override;
+  std::string DataDir() override { return dataDir; }
   // homeDir when set, else the folder ChooseHome picks.
   HomeChoice Home();
   std::string ProgramName() override { return programName; }
@@ -47,6 +48,7 @@ class HeadlessHost : public Host {
   void SetFakeTime(std::optional<LocalDateTime> t) { fakeTime_ = t; }
 
   std::string homeDir;  // empty: chosen by ChooseHomeDir
+  std::string dataDir;  // the program's data folder (valdor-run sets it); empty: none
   std::string programName = "VALDOR";
   bool echoMessages = false;  // also print messages on standard error
   std::vector<std::string> messages;

@@ -34,6 +34,8 @@ class Host {
   virtual void Speaker(bool on) = 0;
   // The folder that holds VALDOR.Ini and its companions, ending in '/'.
   virtual std::string HomeDir() = 0;
+  // The program's own data folder (its demonstration firmware), ending in '/'; empty: none.
+  virtual std::string DataDir() { return {}; }
   // The executable's name without folder and extension ("VALDOR").
   virtual std::string ProgramName() = 0;
   // Shows text on the annunciator line, from any thread, without waiting for the GUI.

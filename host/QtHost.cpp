@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
@@ -99,11 +98,14 @@ std::string QtHost::HomeDir() {
   return Home().dir;
 }
 
+std::string QtHost::DataDir() {
+  return ProgramDataDir(QCoreApplication::applicationDirPath().toStdString());
+}
+
 HomeChoice QtHost::Home() {
   return ChooseHome(
       std::getenv("VALDOR_HOME"), QCoreApplication::applicationDirPath().toStdString(),
-      ProgramName(),
-      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString());
+      ProgramName(), XdgDataHome());
 }
 
 std::string QtHost::ProgramName() {

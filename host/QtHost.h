@@ -39,6 +39,7 @@ class QtHost : public Host {
   LocalDateTime LocalTime() override;
   void Speaker(bool on) override;
   std::string HomeDir() override;
+  std::string DataDir() override;
   // VALDOR_HOME, else the program's folder when it holds the configuration, else the per-user
   // data folder.
   HomeChoice Home();

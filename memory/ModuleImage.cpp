@@ -9,6 +9,7 @@
 #include <new>
 
 #include "cpu/Cpu.h"
+#include "host/HomeFolder.h"
 #include "host/Host.h"
 #include "host/Panel.h"
 #include "host/ProfileFile.h"
@@ -179,5 +180,5 @@ EntryParse ParseModuleEntry(const std::string& value, ModuleEntry& entry, std::s
 }
 
 std::string ModulePath(const std::string& file) {
-  return file.find('/') == std::string::npos ? TheHost().HomeDir() + file : file;
+  return FindModuleFile(file, TheHost().HomeDir(), TheHost().DataDir());
 }

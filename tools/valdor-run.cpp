@@ -33,7 +33,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: valdor-run [--home DIR] [--steps N] [--trace] [--keys \"K K ...\"] [--hold N]\n"
-    "                  [--display] [--paper FILE] [--printer-on] [--no-save]\n"
+    "                  [--display] [--paper FILE] [--printer-on] [--save | --no-save]\n"
     "       valdor-run --help | --version\n"
     "  --home DIR    folder of VALDOR.Ini, VALDOR.RAM, Entries.A and VALDOR.LOG (default:\n"
     "                $VALDOR_HOME, else the program's folder if VALDOR.Ini is there, else\n"
@@ -51,7 +51,11 @@ constexpr const char* kUsage =
     "  --printer-on  switch the printer on, as its window's On button does\n"
     "  --no-save     do not save the RAM image at the end (needed while VALDOR runs\n"
     "                on the same home folder)\n"
+    "  --save        save it into the per-user folder too: without --home, VALDOR_HOME\n"
+    "                or a VALDOR.Ini beside the program, a run leaves the desktop\n"
+    "                program's memory alone unless asked\n"
     "exit status: 0 done, 1 failed (also a failed RAM save), 2 bad arguments,\n"
+    "             3 halted on a breakpoint or watchpoint (without --continue),\n"
     "             128+N stopped by signal N (SIGTERM, SIGINT, SIGHUP) after saving\n";
 
 constexpr const char* kVersion = "valdor-run " VALDOR_VERSION "\n";
@@ -68,7 +72,7 @@ struct Options {
   bool display = false;
   std::optional<std::string> paper;
   bool printerOn = false;
-  bool save = true;
+  std::optional<bool> save;  // default: save, except into the per-user folder
   DebugOptions debug;
   bool help = false;
   bool version = false;
@@ -136,6 +140,8 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
       o.display = true;
     } else if (arg == "--no-save") {
       o.save = false;
+    } else if (arg == "--save") {
+      o.save = true;
     } else if (arg == "--printer-on") {
       o.printerOn = true;
     } else if (arg == "--home" || arg == "--paper" || arg == "--steps" || arg == "--hold" ||
@@ -261,7 +267,10 @@ int main(int argc, char** argv) {
   HeadlessHost& host = DefaultHost();
   HeadlessPanel& panel = DefaultPanel();
   host.homeDir = options->home;
+  host.dataDir = ProgramDataDir(ExecutableDir());
   host.echoMessages = true;
+  // The per-user folder is the desktop program's: a run saves there only when asked.
+  const bool save = options->save.value_or(!host.Home().perUser);
   if (std::string homeError; !PrepareHome(host.Home(), host.programName, ExecutableDir(), homeError))
     return Fail(homeError);
   // Without a configuration no firmware is loaded, and the run could only go round empty memory.
@@ -273,7 +282,7 @@ int main(int argc, char** argv) {
   // A VALDOR running on this home folder would write its memory over ours at its end, or ours
   // over its own: a run there does not save.
   if (const long holder = HomeLockHolder(HomeLockPath(host.HomeDir(), host.ProgramName()));
-      holder != 0 && options->save) {
+      holder != 0 && save) {
     return Fail("VALDOR (process " + std::to_string(holder) + ") is using " + host.HomeDir() +
                 ": a run there cannot save the RAM image; add --no-save, or name another folder "
                 "with --home");
@@ -327,7 +336,7 @@ int main(int argc, char** argv) {
                  strsignal(stopSignal));
     if (status == 0) status = 128 + stopSignal;
   }
-  SaveRam = SaveRam && options->save;
+  SaveRam = SaveRam && save;
   if (!ShutDown(kNoWaits)) status = 1;
   CloseTrace();
   return status;

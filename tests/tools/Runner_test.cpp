@@ -147,6 +147,31 @@ TEST_F(RunnerTest, HelpAndVersionPrintAndSucceed) {
   }
 }
 
+// Without --home or VALDOR_HOME a run uses the per-user folder, which is the desktop program's:
+// it saves the memory there only when asked, and finds the demo of its own build (the first
+// configuration names it without a folder).
+TEST_F(RunnerTest, PerUserFolderIsSavedIntoOnlyWhenAsked) {
+  const std::string xdg = home_ + "xdg/", user = xdg + "valdor/";
+  const struct {
+    const char* args;
+    bool saved;
+  } cases[] = {{"", false}, {"--save", true}, {"--no-save", false}};
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(xdg);
+    const std::string cmd = "env -u VALDOR_HOME XDG_DATA_HOME=" + xdg + " " + runner_ +
+                            " --steps 2000 --display " + c.args + " >/dev/null 2>" + home_ +
+                            "err.txt";
+    EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0) << c.args << Errors();
+    EXPECT_EQ(std::filesystem::exists(user + "VALDOR.RAM"), c.saved) << c.args;
+    EXPECT_NE(Slurp(user + "VALDOR.Ini").find("Module1=0 demo.rom\n"), std::string::npos);
+    EXPECT_EQ(Errors().find("Cannot load"), std::string::npos) << Errors();
+  }
+  std::string out;
+  EXPECT_EQ(Run("--help", &out), 0);
+  EXPECT_NE(out.find("--save"), std::string::npos);
+  EXPECT_NE(out.find("3 halted on a breakpoint"), std::string::npos);
+}
+
 TEST_F(RunnerTest, FailuresAtTheEndsOfTheRunExitWithOne) {
   // No configuration, named by --home or by VALDOR_HOME: nothing would run.
   EXPECT_EQ(Run("--steps 10"), 1);
