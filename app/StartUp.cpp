@@ -21,6 +21,7 @@ bool IsNT = false;
 std::vector<std::string> LoadedImages;
 
 bool StartedUp = false;
+bool RamImageUnreadable = false;
 
 void ResetMachineSettings() {
   StartedUp = false;
@@ -174,6 +175,7 @@ void StartUp(const LifeCycleWaits& waits) {
   // An image that is there but cannot be read is not saved over at shut-down.
   const bool saveAllowed =
       ini.ReadInteger("RAM", "Load", 1) == 0 || LoadRamImage(waits.skipWindowMs);
+  RamImageUnreadable = !saveAllowed;
   if (RamRegisters[9][13] != 0) Cpu.ST[10] = 1;
   SaveRam = ini.ReadInteger("RAM", "Save", 1) != 0 && saveAllowed;
   LoadModules(ini);
@@ -190,7 +192,7 @@ void StartUp(const LifeCycleWaits& waits) {
   SetTraceLimit(traceMb > 0 ? static_cast<uint64_t>(traceMb) << 20 : 0);
   romSignatureMatch = FetchRom(0x4FFD) == 13 && FetchRom(0x4FFE) == 19;
 
-  panel.drawAnnunciators("   ZerizEruz Edozeded Version 1.0");
+  panel.drawAnnunciators(kStartUpLine);
   Cpu.Running = 1;
   StartedUp = true;
   TurboSuspended = 0;

@@ -13,6 +13,7 @@
 
 void HeadlessHost::MessageBox(const std::string& caption, const std::string& text) {
   messages.push_back(text);
+  captions.push_back(caption);
   if (echoMessages) std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 

@@ -52,6 +52,7 @@ class HeadlessHost : public Host {
   std::string programName = "VALDOR";
   bool echoMessages = false;  // also print messages on standard error
   std::vector<std::string> messages;
+  std::vector<std::string> captions;  // of the boxes, one per message
   std::atomic<bool> speakerOn{false};
 
  private:

@@ -1,5 +1,6 @@
 // valdor-run: runs the calculator's firmware headless, for tests, CI and ROM authors.
 
+#include <cerrno>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -243,6 +244,12 @@ class Runner {
   uint64_t executed_ = 0;
 };
 
+// One line with the reason: the whole usage would bury it.
+int BadArgument(const std::string& reason) {
+  std::fprintf(stderr, "valdor-run: %s (try --help)\n", reason.c_str());
+  return 2;
+}
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "valdor-run: %s\n", message.c_str());
   return 1;
@@ -255,8 +262,7 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = ParseArguments(argc, argv, error);
   if (!options) {
-    std::fprintf(stderr, "valdor-run: %s\n%s%s", error.c_str(), kUsage, kDebugUsage);
-    return 2;
+    return BadArgument(error);
   }
   if (options->help || options->version) {
     std::fputs(options->help ? kUsage : kVersion, stdout);
@@ -291,11 +297,14 @@ int main(int argc, char** argv) {
   LoadSymbols();
   // Breakpoints may name symbols: after they are loaded, before anything runs.
   if (std::string bad; !ArmDebugOptions(options->debug, bad)) {
-    std::fprintf(stderr, "valdor-run: %s\n%s%s", bad.c_str(), kUsage, kDebugUsage);
-    return 2;
+    return BadArgument(bad);
   }
   if (options->trace) OpenTrace();
   StartUp(kNoWaits);
+  if (RamImageUnreadable) {
+    return Fail("cannot read the RAM image " + HomeFile(".RAM") +
+                " (it is left as it is; --home names another folder)");
+  }
   if (options->printerOn) PrinterOn = 1;
   Ticks = 0;  // no speed delay: the runner goes as fast as it can
   RunLoopStart();
@@ -322,10 +331,14 @@ int main(int argc, char** argv) {
     std::printf("%s\n%s\n", DisplayLineUtf8(panel.chars, panel.punct).c_str(), panel.ann.c_str());
   }
   if (options->paper) {
+    errno = 0;
     std::ofstream out(*options->paper, std::ios::binary);
+    const int openError = out ? 0 : errno;
     for (size_t i = 0; i < panel.paper.size(); ++i)
       out << PrintLineUtf8(panel.paper[i], panel.paperStart[i]) << '\n';
-    if (!out) status = Fail("cannot write " + *options->paper);
+    out.flush();
+    const int error = openError ? openError : errno;
+    if (!out) status = Fail(WithReason("cannot write " + *options->paper, error ? error : EIO));
   }
 
   if (options->debug.dump) PrintRegisters();

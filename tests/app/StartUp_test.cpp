@@ -36,6 +36,12 @@ class TickingHost : public HeadlessHost {
     AdvanceFakeTicks(10);
     if (onTick) onTick(TickCount());
   }
+  // Also what the annunciator line said while the box waited.
+  void MessageBox(const std::string& caption, const std::string& text) override {
+    HeadlessHost::MessageBox(caption, text);
+    annWhileShown.push_back(static_cast<HeadlessPanel&>(ThePanel()).ann);
+  }
+  std::vector<std::string> annWhileShown;
   bool IsNT() override { return nt; }
 
   std::function<void(uint32_t)> onTick;
@@ -105,7 +111,7 @@ class RecordingPanel : public HeadlessPanel {
 const std::string kBanner = "** VALDOR **";
 const std::string kHold = " Hold ON to skip RAM loading ...";
 const std::string kLoading = " Loading RAM image ...";
-const std::string kVersion = "   ZerizEruz Edozeded Version 1.0";
+const std::string kVersion = "   VALDOR version 1.0";
 const std::string kShutting = " Shutting down ...";
 const std::string kSaving = " Saving RAM image ...";
 
@@ -175,6 +181,8 @@ class StartUpTest : public MachineTest {
     ResetMachineSettings();
     shown = RecordingPanel();
     clock.messages.clear();
+    clock.captions.clear();
+    clock.annWhileShown.clear();
     StartUp(kNoWaits);
   }
   std::vector<std::string> Annunciators() {
@@ -474,7 +482,11 @@ TEST_F(StartUpTest, MissingModuleFileIsReportedAndStartUpCompletes) {
   WriteIni("[ROM]\nModules=2\nModule1=$8000 missing.rom\nModule2=$9000 a.rom\n");
   Start();
   ASSERT_EQ(clock.messages.size(), 1u);
-  EXPECT_NE(clock.messages[0].find("missing.rom"), std::string::npos);
+  // A file problem: the file's name in the title, the system's reason, no CPU state; and the
+  // display no longer invites to hold ON while the box waits.
+  EXPECT_EQ(clock.messages[0], "Cannot load module file: " + home + "missing.rom: No such file or directory");
+  EXPECT_EQ(clock.captions[0], "Module file missing.rom");
+  EXPECT_EQ(clock.annWhileShown[0], " Loading module image ...");
   EXPECT_EQ(FetchRom(0x9123), 0x2AB);
   EXPECT_EQ(Cpu.Running.load(), 1);
   EXPECT_EQ(shown.ann, kVersion);
