@@ -10,7 +10,13 @@ trap 'rm -rf "$tmp"' EXIT
 fail() { echo "installed-run: $*" >&2; exit 1; }
 
 "$cmake" --install "$build" --prefix "$tmp/usr" >/dev/null
-want="bin/valdor-run bin/nutasm share/valdor/demo.rom share/valdor/Entries.A share/valdor/demo.asm"
+want="bin/valdor-run bin/nutasm share/valdor/demo.rom share/valdor/Entries.A share/valdor/demo.asm
+  share/doc/valdor/copyright share/doc/valdor/changelog.gz"
+# The manual pages, where help2man was there to write them.
+if [ -d "$build/man" ]; then
+  for p in valdor-run nutasm; do want="$want share/man/man1/$p.1.gz"; done
+  [ "$desktop" = 1 ] && want="$want share/man/man1/VALDOR.1.gz"
+fi
 if [ "$desktop" = 1 ]; then
   want="$want bin/VALDOR share/applications/org.valdor.VALDOR.desktop
     share/metainfo/org.valdor.VALDOR.metainfo.xml"
