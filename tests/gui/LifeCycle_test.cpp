@@ -320,7 +320,7 @@ TEST(ProgramEndTest, CloseTakesNoFixedWaits) {
     const char* name;
     bool click;
     std::chrono::milliseconds limit;
-  } closes[] = {{"close button", true, 2000ms}, {"SIGTERM", false, 1000ms}};
+  } closes[] = {{"close button", true, 2500ms}, {"SIGTERM", false, 1000ms}};  // were 4 s each
   for (const Close& c : closes) {
     SCOPED_TRACE(c.name);
     Program p;
