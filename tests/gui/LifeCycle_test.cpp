@@ -173,8 +173,8 @@ class PrivateDisplay {
  public:
   PrivateDisplay() {
     if (QStandardPaths::findExecutable("Xvfb").isEmpty()) return;
+    // A number in use makes Xvfb end at once; a lock left by a server that died is taken over.
     for (int n = 157; n < 190 && display_.isEmpty(); ++n) {
-      if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
       server_.start("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1024x768x24", "-nolisten",
                              "tcp"});
       if (!server_.waitForStarted(5000)) return;
@@ -184,10 +184,11 @@ class PrivateDisplay {
   }
   ~PrivateDisplay() { Kill(); }
   const QString& Name() const { return display_; }
+  // SIGTERM: the server goes away as at a log-out, and removes its lock file.
   void Kill() {
     if (server_.state() == QProcess::NotRunning) return;
-    server_.kill();
-    server_.waitForFinished(5000);
+    server_.terminate();
+    if (!server_.waitForFinished(5000)) server_.kill(), server_.waitForFinished(5000);
   }
   // Runs xdotool with the arguments; its standard output.
   QString Xdotool(const QStringList& args, int ms = 20000) {
