@@ -2,7 +2,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build build-release test test-tsan bench run clean install package
+.PHONY: all deps configure build build-release test test-tsan bench run clean install package \
+	lint-package
 
 # The configurations that `make test` builds treat warnings as errors; a plain cmake build does not.
 STRICT := -DVALDOR_WERROR=ON
@@ -28,6 +29,7 @@ build-release: deps
 # instrumented), and a short run of every fuzz target.
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory lint-package
 	@$(MAKE) --no-print-directory build-release
 	@$(MAKE) --no-print-directory test-tsan
 	@$(MAKE) --no-print-directory test-asan
@@ -41,15 +43,16 @@ test-tsan: deps
 bench: build-release
 	@$(BUILD)-bench/bench/valdor_bench
 
-# Builds only what it starts: the program and the demonstration firmware.
+# Builds the program, the demonstration firmware and the two small tools (valdor-run, nutasm),
+# and starts VALDOR; its files live in the per-user folder, never in the build folder.
 run: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target VALDOR demo_rom
+	@cmake --build $(BUILD) -j $(JOBS) --target VALDOR demo_rom valdor-run nutasm
 	@cd $(BUILD) && ./VALDOR
 
 # Installs the programs, the demo firmware, the menu entry and the icon under PREFIX; builds
 # only what is installed.
 PREFIX ?= /usr/local
-INSTALLED = VALDOR valdor-run nutasm demo_rom valdor_icons
+INSTALLED = VALDOR valdor-run nutasm demo_rom valdor_icons valdor_man valdor_docs
 install: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED)
 	@cmake --install $(BUILD) --prefix $(PREFIX)
@@ -58,6 +61,10 @@ install: configure
 package: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED)
 	@cd $(BUILD) && cpack -G DEB
+
+# The Debian package checked by lintian: an error fails the run, and warnings are shown.
+lint-package: package
+	@lintian --fail-on error --tag-display-limit 0 $(BUILD)/valdor_*_amd64.deb
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-tsan $(BUILD)-asan $(BUILD)-fuzz

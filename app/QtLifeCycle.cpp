@@ -38,26 +38,48 @@ bool CatchEndSignals() {
   return ok;
 }
 
-TLifeCycle::TLifeCycle(QWidget* mainWindow) : main_(mainWindow) {
-  main_->installEventFilter(this);
+TLifeCycle::TLifeCycle(QWidget* mainWindow) {
+  if (mainWindow) SetMainWindow(mainWindow);
   if (signalPipe[1] < 0) return;
   signals_ = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
   connect(signals_, &QSocketNotifier::activated, this, [this] {
     char bytes[64];
     while (::read(signalPipe[1], bytes, sizeof bytes) > 0) {
     }
-    // Queued: the close runs the shut-down, which processes events, this one's included.
-    QMetaObject::invokeMethod(main_, &QWidget::close, Qt::QueuedConnection);
+    EndBySignal();
   });
 }
 
 TLifeCycle::~TLifeCycle() {
-  main_->removeEventFilter(this);
+  if (main_) main_->removeEventFilter(this);
+}
+
+void TLifeCycle::SetMainWindow(QWidget* mainWindow) {
+  main_ = mainWindow;
+  main_->installEventFilter(this);
+}
+
+void TLifeCycle::EndBySignal() {
+  if (!bySignal_ && onEndSignal_) onEndSignal_();
+  bySignal_ = true;
+  // A box waiting for its OK (or a dialog for its choice) is answered "no" at once; the code that
+  // opened it goes on, and the close below runs when control is back in an event loop.
+  for (int i = 0; i < 16; ++i) {
+    QWidget* box = QApplication::activeModalWidget();
+    if (!box) break;
+    box->close();
+  }
+  if (!main_ || !started_) {  // carried out when start-up has loaded the memory
+    deferred_ = true;
+    return;
+  }
+  // Queued: the close runs the shut-down, which processes events, this one's included.
+  QMetaObject::invokeMethod(main_, &QWidget::close, Qt::QueuedConnection);
 }
 
 void TLifeCycle::StartUpFinished() {
   started_ = true;
-  if (deferred_) QMetaObject::invokeMethod(main_, &QWidget::close, Qt::QueuedConnection);
+  if (deferred_ && main_) QMetaObject::invokeMethod(main_, &QWidget::close, Qt::QueuedConnection);
 }
 
 bool TLifeCycle::eventFilter(QObject* watched, QEvent* event) {

@@ -4,10 +4,13 @@
 // it is saved; SIGTERM, SIGINT and SIGHUP close the main window like its close button, so the
 // usual shut-down saves the RAM image; the program ends when the main window has closed, whatever
 // other windows are open; and minimising the main window minimises the other windows with it.
+// A signal also dismisses any modal box (a start-up error, a file dialog, a message) that would
+// otherwise hold the program until someone answers it.
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class QSocketNotifier;
 class QWidget;
@@ -19,8 +22,15 @@ bool CatchEndSignals();
 
 class TLifeCycle : public QObject {
  public:
-  explicit TLifeCycle(QWidget* mainWindow);
+  // Created before the main window exists, the life cycle catches the signals from then on;
+  // SetMainWindow hands it the window.
+  explicit TLifeCycle(QWidget* mainWindow = nullptr);
   ~TLifeCycle() override;
+  void SetMainWindow(QWidget* mainWindow);
+  // Runs when an end signal arrives, before the modal boxes are dismissed and the main window
+  // is closed (the program sends its boxes to the terminal and drops its shut-down waits).
+  void OnEndSignal(std::function<void()> fn) { onEndSignal_ = std::move(fn); }
+  bool EndedBySignal() const { return bySignal_; }
 
   // Start-up has finished: a close asked for meanwhile runs now, from the event loop.
   void StartUpFinished();
@@ -33,8 +43,11 @@ class TLifeCycle : public QObject {
 
  private:
   void FollowMinimise();
+  void EndBySignal();
 
-  QWidget* main_;
+  QPointer<QWidget> main_;  // the life cycle may outlive its window
+  std::function<void()> onEndSignal_;
+  bool bySignal_ = false;
   QSocketNotifier* signals_ = nullptr;
   bool started_ = false;
   bool deferred_ = false;

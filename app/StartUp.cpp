@@ -21,6 +21,7 @@ bool IsNT = false;
 std::vector<std::string> LoadedImages;
 
 bool StartedUp = false;
+bool RamImageUnreadable = false;
 
 void ResetMachineSettings() {
   StartedUp = false;
@@ -30,6 +31,7 @@ void ResetMachineSettings() {
   DebuggerOpen = 0;
   Animate = 0;
   CloseTrace();
+  SetTraceLimit(kDefaultTraceLimitMb << 20);
   Ticks = 0;
   Sensitivity = 0;
   AutoOffDeadline = 0;
@@ -173,6 +175,7 @@ void StartUp(const LifeCycleWaits& waits) {
   // An image that is there but cannot be read is not saved over at shut-down.
   const bool saveAllowed =
       ini.ReadInteger("RAM", "Load", 1) == 0 || LoadRamImage(waits.skipWindowMs);
+  RamImageUnreadable = !saveAllowed;
   if (RamRegisters[9][13] != 0) Cpu.ST[10] = 1;
   SaveRam = ini.ReadInteger("RAM", "Save", 1) != 0 && saveAllowed;
   LoadModules(ini);
@@ -184,9 +187,12 @@ void StartUp(const LifeCycleWaits& waits) {
   NormalPriority = Priority(ini.ReadInteger("CPU", "NormalPriority", 2));
   TurboPriority = Priority(ini.ReadInteger("CPU", "TurboPriority", 4));
   Sound = ini.ReadInteger("CPU", "Sound", IsNT ? 0 : 1) != 0;
+  // The trace log's size in MB; 0 or less: no limit.
+  const int32_t traceMb = ini.ReadInteger("CPU", "TraceLimit", kDefaultTraceLimitMb);
+  SetTraceLimit(traceMb > 0 ? static_cast<uint64_t>(traceMb) << 20 : 0);
   romSignatureMatch = FetchRom(0x4FFD) == 13 && FetchRom(0x4FFE) == 19;
 
-  panel.drawAnnunciators("   ZerizEruz Edozeded Version 1.0");
+  panel.drawAnnunciators(kStartUpLine);
   Cpu.Running = 1;
   StartedUp = true;
   TurboSuspended = 0;

@@ -25,14 +25,21 @@ bool ApplySwitch(const std::string& arg);
 
 struct LifeCycleWaits {
   uint32_t skipWindowMs = 2000;  // hold ON or back arrow to skip the RAM image
-  uint32_t shutDownMs[3] = {1000, 1000, 2000};
+  // Shut-down: the CPU thread has ended before it begins, so nothing waits for it (0); then the
+  // time to hold ON to skip saving, and the time the last message stays readable.
+  uint32_t shutDownMs[3] = {0, 900, 300};
 };
 // The waits of a program nobody can press keys in (valdor-run, tests).
 constexpr LifeCycleWaits kNoWaits{0, {0, 0, 0}};
 
+// The annunciator line at the end of start-up: the program and its version.
+inline constexpr const char* kStartUpLine = "   VALDOR version " VALDOR_VERSION;
+
 // Set at the end of StartUp, when the memory is loaded: from then on closing saves it, even
 // after a CPU error has stopped the CPU (Running 0).
 extern bool StartedUp;
+// Set by StartUp when a RAM image was there but could not be read (it is then not saved over).
+extern bool RamImageUnreadable;
 
 // Initialises the machine and fills it from the configuration; Running = 1 at its end.
 void StartUp(const LifeCycleWaits& waits = {});

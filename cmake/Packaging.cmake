@@ -37,11 +37,53 @@ if(TARGET VALDOR)
   add_test(NAME desktop_entry_valid
            COMMAND desktop-file-validate ${CMAKE_SOURCE_DIR}/packaging/${VALDOR_APP_ID}.desktop)
   add_test(NAME metainfo_valid
-           COMMAND appstreamcli validate --no-net
+           COMMAND appstreamcli validate --no-net --pedantic
                    ${CMAKE_SOURCE_DIR}/packaging/${VALDOR_APP_ID}.metainfo.xml)
   # Warnings count as failures too: the menu and software centres may ignore such files.
   set_tests_properties(desktop_entry_valid metainfo_valid
                        PROPERTIES FAIL_REGULAR_EXPRESSION "error|warning|[EW]: ")
+endif()
+
+# The licence, the machine-readable copyright and the changelog, as a distribution keeps them.
+set(VALDOR_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/valdor)
+set(CHANGELOG_GZ ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_custom_command(OUTPUT ${CHANGELOG_GZ}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/doc
+  COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/packaging/debian/changelog > ${CHANGELOG_GZ}
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/debian/changelog
+  VERBATIM)
+add_custom_target(valdor_docs ALL DEPENDS ${CHANGELOG_GZ})
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/debian/copyright ${CHANGELOG_GZ}
+        DESTINATION ${VALDOR_DOC_DIR})
+
+# Manual pages, generated from each program's --help and --version.
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  set(MAN_PAGES)
+  set(man_programs valdor-run nutasm)
+  set(man_name_valdor-run "run HP-41 firmware headless, for tests and ROM authors")
+  set(man_name_nutasm "assemble Nut CPU microcode into a module image")
+  set(man_name_VALDOR "emulator of the HP-41C, HP-41CV and HP-41CX calculators")
+  if(TARGET VALDOR)
+    list(APPEND man_programs VALDOR)
+  endif()
+  foreach(program ${man_programs})
+    set(page ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
+    add_custom_command(OUTPUT ${page}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${HELP2MAN} --no-info
+              --no-discard-stderr --name ${man_name_${program}}
+              --output ${CMAKE_BINARY_DIR}/man/${program}.1 $<TARGET_FILE:${program}>
+      COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/man/${program}.1
+      DEPENDS ${program}
+      COMMENT "Writing the manual page of ${program}"
+      VERBATIM)
+    list(APPEND MAN_PAGES ${page})
+  endforeach()
+  add_custom_target(valdor_man ALL DEPENDS ${MAN_PAGES})
+  install(FILES ${MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  message(WARNING "help2man not found: no manual pages (scripts/install-deps installs it)")
 endif()
 
 add_test(NAME installed_run
@@ -55,12 +97,15 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME valdor)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "VALDOR developers <valdor@localhost>")
+set(CPACK_PACKAGE_CONTACT "VALDOR developers <valdor@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Microcode-level emulator of the HP-41C/CV/CX calculators")
+# The extended description, wrapped as a Debian control file wants it (each line under 80).
 set(CPACK_PACKAGE_DESCRIPTION
-    "VALDOR runs the HP-41 calculators' own firmware on an emulated Nut CPU, with the data RAM,\
- the LCD driver, the 41CX timer chip and the 82143A printer. It comes with a headless runner\
- (valdor-run), a microcode assembler (nutasm) and a demonstration firmware.")
+    "VALDOR runs the HP-41 calculators' own firmware on an emulated Nut CPU,
+with the data RAM, the LCD driver, the 41CX timer chip and the 82143A
+thermal printer. It comes with a headless runner (valdor-run), a
+microcode assembler (nutasm) and a demonstration firmware.")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,6 +1,7 @@
 #include "cpu/CpuThread.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -124,6 +125,26 @@ void TNutCPU::Stop() {
   cpuThread.join();
   threadExists = false;
   cpuTid = 0;
+}
+
+bool TNutCPU::StopWithoutGui(int limitMs) {
+  if (!threadExists) return true;
+  {
+    std::lock_guard lock(pauseMutex);
+    Cpu.Running = 0;
+    pauseChanged.notify_all();
+  }
+  WakeCpu();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+  while (!loopEnded && std::chrono::steady_clock::now() < end) IdleSleep();
+  const bool ended = loopEnded;
+  if (ended)
+    cpuThread.join();
+  else
+    cpuThread.detach();
+  threadExists = false;
+  cpuTid = 0;
+  return ended;
 }
 
 bool TNutCPU::Exists() {

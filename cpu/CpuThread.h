@@ -11,6 +11,10 @@ class TNutCPU {
   // Sets Running = 0, wakes a paused thread and waits until the loop has ended.
   static void Stop();
   static bool Exists();
+  // Stop for a program whose GUI can no longer run (its display has gone): processes no events
+  // and waits at most limitMs. A thread still blocked in a hand-over to the GUI then is left
+  // behind, detached, so that the process can end; false in that case.
+  static bool StopWithoutGui(int limitMs);
 
   // The turbo switch: turbo at TurboPriority, or normal speed at NormalPriority.
   static void SetTurbo(bool on);

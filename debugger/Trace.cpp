@@ -1,6 +1,8 @@
 #include "debugger/Trace.h"
 
+#include <atomic>
 #include <cstdio>
+#include <string>
 #include <cstring>
 
 #include "cpu/Cpu.h"
@@ -24,11 +26,32 @@ std::FILE* traceFile = nullptr;
 // Records collect here and reach the file in large writes.
 char buffer[kBufferSize];
 int used = 0;
+uint64_t written = 0;  // bytes in the file so far
+std::atomic<uint64_t> limit{kDefaultTraceLimitMb << 20};
 
 void FlushBuffer() {
+  if (!traceFile || used == 0) {
+    used = 0;
+    return;
+  }
+  const uint64_t cap = limit.load(std::memory_order_relaxed);
+  const bool full = cap != 0 && written + static_cast<uint64_t>(used) >= cap;
+  // The records up to the limit, ending with the last whole line.
+  size_t n = static_cast<size_t>(used);
+  if (full) {
+    n = static_cast<size_t>(cap - written);
+    while (n > 0 && buffer[n - 1] != '\n') --n;
+  }
   // A failed write loses the records without a message.
-  if (traceFile && used > 0) std::fwrite(buffer, 1, used, traceFile);
+  std::fwrite(buffer, 1, n, traceFile);
+  written += n;
   used = 0;
+  if (!full) return;
+  std::fclose(traceFile);
+  traceFile = nullptr;
+  Trace.store(0);
+  TheHost().Announce(" Trace stopped: " + TheHost().ProgramName() + ".LOG full (" +
+                     std::to_string(cap >> 20) + " MB)");
 }
 
 void CloseFile() {
@@ -83,6 +106,7 @@ void OpenTrace() {
   // Records go through our own buffer; the stream needs none of its own.
   if (traceFile) std::setvbuf(traceFile, nullptr, _IONBF, 0);
   used = 0;
+  written = 0;
   // Without a file, tracing stays on and the records are lost.
   Trace.store(1);
 }
@@ -93,6 +117,10 @@ void CloseTrace() {
   Trace.store(0);
   CloseFile();
   if (paused) TNutCPU::Resume();
+}
+
+void SetTraceLimit(uint64_t bytes) {
+  limit.store(bytes, std::memory_order_relaxed);
 }
 
 void WriteTraceRecord() {

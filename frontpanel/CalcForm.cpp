@@ -321,9 +321,9 @@ void TCalcForm::SetSpeedBar(int ticks) {
 }
 
 void TCalcForm::SetShutDownWaits(uint32_t a, uint32_t b, uint32_t c) {
-  shutDownWaits_[0] = a;
-  shutDownWaits_[1] = b;
-  shutDownWaits_[2] = c;
+  shutDownWaits_.shutDownMs[0] = a;
+  shutDownWaits_.shutDownMs[1] = b;
+  shutDownWaits_.shutDownMs[2] = c;
 }
 
 // ----- Keys -----
@@ -578,7 +578,7 @@ void TCalcForm::closeEvent(QCloseEvent* e) {
     closing_ = true;
     Cpu.Running = 0;
     TNutCPU::Stop();  // the CPU thread ends within one instruction or idle poll
-    ShutDown({2000, {shutDownWaits_[0], shutDownWaits_[1], shutDownWaits_[2]}});
+    ShutDown(shutDownWaits_);
     shutDownRan_ = true;
     closing_ = false;
   }

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "app/StartUp.h"
 #include "display/DisplayView.h"
 #include "display/Lcd.h"
 #include "host/Panel.h"
@@ -143,5 +144,5 @@ class TCalcForm : public QWidget, public Panel {
   bool manualDrag_ = false;
   bool closing_ = false;
   bool shutDownRan_ = false;
-  uint32_t shutDownWaits_[3] = {1000, 1000, 2000};
+  LifeCycleWaits shutDownWaits_;
 };

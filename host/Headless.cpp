@@ -13,7 +13,13 @@
 
 void HeadlessHost::MessageBox(const std::string& caption, const std::string& text) {
   messages.push_back(text);
+  captions.push_back(caption);
   if (echoMessages) std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+}
+
+void HeadlessHost::Announce(const std::string& text) {
+  ThePanel().drawAnnunciators(text);
+  MessageBox(programName, text);
 }
 
 void HeadlessHost::RunInGuiThread(const std::function<void()>& fn) {

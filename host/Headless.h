@@ -26,6 +26,8 @@ class HeadlessHost : public Host {
   void MessageBox(const std::string& caption, const std::string& text) override;
   // Kept with the messages; echoed on standard error, captioned with the program's name.
   void FileError(const std::string& text) override { MessageBox(programName, text); }
+  // Drawn on the panel at once, and kept (and echoed) with the messages.
+  void Announce(const std::string& text) override;
   void ProcessMessages() override;
   // Makes the calling thread the GUI thread (threaded tests).
   void BecomeGuiThread();
@@ -33,6 +35,7 @@ class HeadlessHost : public Host {
   LocalDateTime LocalTime() override;
   void Speaker(bool on) override { speakerOn = on; }
   std::string HomeDir() override;
+  std::string DataDir() override { return dataDir; }
   // homeDir when set, else the folder ChooseHome picks.
   HomeChoice Home();
   std::string ProgramName() override { return programName; }
@@ -49,9 +52,11 @@ class HeadlessHost : public Host {
   std::function<void()> tickHook;
 
   std::string homeDir;  // empty: chosen by ChooseHomeDir
+  std::string dataDir;  // the program's data folder (valdor-run sets it); empty: none
   std::string programName = "VALDOR";
   bool echoMessages = false;  // also print messages on standard error
   std::vector<std::string> messages;
+  std::vector<std::string> captions;  // of the boxes, one per message
   std::atomic<bool> speakerOn{false};
 
  private:

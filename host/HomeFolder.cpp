@@ -1,9 +1,14 @@
 #include "host/HomeFolder.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "host/Host.h"
 #include "host/ReplaceFile.h"
 
 namespace fs = std::filesystem;
@@ -21,6 +26,7 @@ HomeChoice ChooseHome(const char* valdorHome, const std::string& exeDir,
   std::error_code ec;
   if (!exeDir.empty() && fs::is_regular_file(WithSlash(exeDir) + programName + ".Ini", ec))
     return {WithSlash(exeDir)};
+  if (userDataDir.empty()) return {"", true};  // never a folder relative to where we stand
   return {WithSlash(WithSlash(userDataDir) + "valdor"), true};
 }
 
@@ -29,16 +35,40 @@ std::string XdgDataHome() {
   if (xdg && xdg[0] == '/') return xdg;
   const char* home = std::getenv("HOME");
   if (home && *home) return WithSlash(home) + ".local/share";
+  // HOME unset (a service, env -i): the password database knows the user's folder.
+  if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir && user->pw_dir[0] == '/')
+    return WithSlash(user->pw_dir) + ".local/share";
   return {};
 }
 
-std::string InstalledDemoRom(const std::string& exeDir) {
+std::string ProgramDataDir(const std::string& exeDir) {
   if (exeDir.empty()) return {};
   std::error_code ec;
-  const fs::path demo = fs::weakly_canonical(
-      fs::absolute(fs::path(WithSlash(exeDir)) / ".." / "share" / "valdor" / "demo.rom", ec), ec);
-  if (ec || !fs::is_regular_file(demo, ec)) return {};
-  return demo.string();
+  const fs::path exe = fs::absolute(fs::path(exeDir), ec);
+  const auto canonical = [&ec](const fs::path& dir) {
+    return WithSlash(fs::weakly_canonical(dir, ec).string());
+  };
+  if (const fs::path share = exe / ".." / "share" / "valdor"; fs::is_directory(share, ec))
+    return canonical(share);
+  for (const fs::path& dir : {exe, exe / ".."})
+    if (fs::is_regular_file(dir / "CMakeCache.txt", ec)) return canonical(dir);
+  return canonical(exe);
+}
+
+std::string DemoRom(const std::string& exeDir) {
+  const std::string dir = ProgramDataDir(exeDir);
+  std::error_code ec;
+  if (dir.empty() || !fs::is_regular_file(dir + "demo.rom", ec)) return {};
+  return dir + "demo.rom";
+}
+
+std::string FindModuleFile(const std::string& file, const std::string& homeDir,
+                           const std::string& dataDir) {
+  if (file.find('/') != std::string::npos) return file;
+  std::error_code ec;
+  if (!dataDir.empty() && !fs::exists(homeDir + file, ec) && fs::exists(dataDir + file, ec))
+    return dataDir + file;
+  return homeDir + file;
 }
 
 std::string FirstIniText(const std::string& demoRom) {
@@ -47,7 +77,8 @@ std::string FirstIniText(const std::string& demoRom) {
       ";\n"
       "; To run your own ROM images, list them in [ROM]: Modules is the number of entries, and\n"
       "; each entry Module<n> gives the start address, the file, and optionally the bank span.\n"
-      "; A file name without a folder is taken from this folder. For example:\n"
+      "; A file name without a folder is taken from this folder, or else from the program's\n"
+      "; own data folder (where its demonstration firmware is). For example:\n"
       ";   [ROM]\n"
       ";   Modules=3\n"
       ";   Module1=0 NUT0.ROM\n"
@@ -69,27 +100,28 @@ std::string FirstIniText(const std::string& demoRom) {
 
 bool PrepareHomeDir(const std::string& homeDir, const std::string& programName,
                     const std::string& demoRom, std::string& error) {
-  std::error_code ec;
-  fs::create_directories(homeDir, ec);
-  if (ec || !fs::is_directory(homeDir, ec)) {
-    error = "cannot create the folder " + homeDir;
+  if (homeDir.empty()) {
+    error = "no home folder: HOME is not set and the password database names no folder for this "
+            "user (set VALDOR_HOME)";
     return false;
   }
+  std::error_code ec;
+  const bool existed = fs::is_directory(homeDir, ec);
+  fs::create_directories(homeDir, ec);
+  if (ec || !fs::is_directory(homeDir, ec)) {
+    error = "cannot create the folder " + homeDir + ": " +
+            (ec ? ec.message() : std::string("a file of that name is in the way"));
+    return false;
+  }
+  // The calculator's memory is the user's own data: nobody else may read it.
+  if (!existed) fs::permissions(homeDir, fs::perms::owner_all, ec);
   const std::string ini = WithSlash(homeDir) + programName + ".Ini";
   if (fs::exists(fs::symlink_status(ini, ec))) return true;
-  // A configuration entry ends its file name at the first space: a demo whose path holds one
-  // is copied into the home folder and listed by name.
-  std::string listed = demoRom;
-  if (listed.find(' ') != std::string::npos) {
-    listed = "demo.rom";
-    fs::copy_file(demoRom, WithSlash(homeDir) + listed, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-      error = "cannot copy " + demoRom + " to " + homeDir;
-      return false;
-    }
-  }
+  // The demo is listed by its bare name: it is found in the home folder or else in the
+  // program's own data folder, so that the entry holds wherever the program is installed.
+  const std::string listed = demoRom.empty() ? "" : fs::path(demoRom).filename().string();
   if (!ReplaceFile(ini, FirstIniText(listed))) {
-    error = "cannot write " + ini;
+    error = WithReason("cannot write " + ini, errno);
     return false;
   }
   // The demo's symbol file comes along, so the debugger names its routines; one already there
@@ -109,5 +141,5 @@ bool PrepareHomeDir(const std::string& homeDir, const std::string& programName,
 bool PrepareHome(const HomeChoice& home, const std::string& programName,
                  const std::string& exeDir, std::string& error) {
   if (!home.perUser) return true;
-  return PrepareHomeDir(home.dir, programName, InstalledDemoRom(exeDir), error);
+  return PrepareHomeDir(home.dir, programName, DemoRom(exeDir), error);
 }

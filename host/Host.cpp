@@ -35,5 +35,5 @@ void WaitProcessingMessages(uint32_t ms) {
   if (ms == 0) return;
   Host& host = TheHost();
   const uint32_t start = host.TickCount();
-  while (host.TickCount() - start <= ms) host.ProcessMessages();
+  while (host.TickCount() - start <= ms && !host.Ending()) host.ProcessMessages();
 }

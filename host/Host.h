@@ -34,8 +34,15 @@ class Host {
   virtual void Speaker(bool on) = 0;
   // The folder that holds VALDOR.Ini and its companions, ending in '/'.
   virtual std::string HomeDir() = 0;
+  // The program's own data folder (its demonstration firmware), ending in '/'; empty: none.
+  virtual std::string DataDir() { return {}; }
   // The executable's name without folder and extension ("VALDOR").
   virtual std::string ProgramName() = 0;
+  // Shows text on the annunciator line, from any thread, without waiting for the GUI.
+  virtual void Announce(const std::string& text) = 0;
+  // The program is ending without anyone at the screen (a signal, or after the event loop):
+  // timed waits end at once.
+  virtual bool Ending() { return false; }
   // Whether the host belongs to the NT family of Windows (never, on this host).
   virtual bool IsNT() { return false; }
 };

@@ -8,31 +8,19 @@
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QThread>
+#include <cstdio>
 #include <cstdlib>
 
 #include "host/Headless.h"
 #include "host/HomeFolder.h"
+#include "host/Panel.h"
 
 qint64 BeeperDevice::readData(char* data, qint64 maxSize) {
   const int n = static_cast<int>(maxSize / 2);
   wave_.Fill(reinterpret_cast<int16_t*>(data), n);
   return n * 2;
 }
-
-namespace {
-
-void ShowBox(Host& host, QMessageBox::Icon icon, const std::string& caption,
-             const std::string& text) {
-  host.RunInGuiThread([&] {
-    QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
-  });
-}
-
-}  // namespace
 
 QtHost::QtHost() = default;
 QtHost::~QtHost() {
@@ -49,12 +37,29 @@ void QtHost::RunInGuiThread(const std::function<void()>& fn) {
   QMetaObject::invokeMethod(qApp, fn, Qt::BlockingQueuedConnection);
 }
 
+void QtHost::ShowBox(int icon, const std::string& caption, const std::string& text) {
+  if (ending_) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return;
+  }
+  RunInGuiThread([&] {
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+  });
+}
+
 void QtHost::MessageBox(const std::string& caption, const std::string& text) {
-  ShowBox(*this, QMessageBox::Warning, caption, text);
+  ShowBox(QMessageBox::Warning, caption, text);
 }
 
 void QtHost::Notice(const std::string& caption, const std::string& text) {
-  ShowBox(*this, QMessageBox::Information, caption, text);
+  ShowBox(QMessageBox::Information, caption, text);
+}
+
+void QtHost::Announce(const std::string& text) {
+  QMetaObject::invokeMethod(qApp, [text] { ThePanel().drawAnnunciators(text); },
+                            Qt::QueuedConnection);
 }
 
 void QtHost::ProcessMessages() {
@@ -93,11 +98,14 @@ std::string QtHost::HomeDir() {
   return Home().dir;
 }
 
+std::string QtHost::DataDir() {
+  return ProgramDataDir(QCoreApplication::applicationDirPath().toStdString());
+}
+
 HomeChoice QtHost::Home() {
   return ChooseHome(
       std::getenv("VALDOR_HOME"), QCoreApplication::applicationDirPath().toStdString(),
-      ProgramName(),
-      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString());
+      ProgramName(), XdgDataHome());
 }
 
 std::string QtHost::ProgramName() {

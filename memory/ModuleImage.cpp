@@ -1,7 +1,10 @@
 // Module image files: the three encodings, the placement of their words into pages and banks,
 // and the "ROM" "Module<n>" configuration entries.
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -9,6 +12,7 @@
 #include <new>
 
 #include "cpu/Cpu.h"
+#include "host/HomeFolder.h"
 #include "host/Host.h"
 #include "host/Panel.h"
 #include "host/ProfileFile.h"
@@ -103,13 +107,23 @@ class Placement {
 bool LoadModuleImage(int64_t start, const std::string& path, int64_t span) {
   // Only a regular file is an image: a folder cannot be read, a device such as /dev/zero
   // never ends and a pipe could hold start-up forever.
-  std::error_code ec;
-  File file(std::filesystem::is_regular_file(path, ec) ? std::fopen(path.c_str(), "rb") : nullptr);
+  ThePanel().drawAnnunciators(" Loading module image ...");
+  struct stat st {};
+  std::string reason;
+  if (::stat(path.c_str(), &st) != 0)
+    reason = std::strerror(errno);
+  else if (S_ISDIR(st.st_mode))
+    reason = std::strerror(EISDIR);
+  else if (!S_ISREG(st.st_mode))
+    reason = "not a regular file";
+  File file(reason.empty() ? std::fopen(path.c_str(), "rb") : nullptr);
+  if (!file && reason.empty()) reason = std::strerror(errno);
   if (!file) {
-    ReportCpuError(0, "Cannot load module file: " + path);
+    // A file problem, not the CPU's: the box is titled with the file's name.
+    TheHost().MessageBox("Module file " + std::filesystem::path(path).filename().string(),
+                         "Cannot load module file: " + path + ": " + reason);
     return false;
   }
-  ThePanel().drawAnnunciators(" Loading module image ...");
   TheHost().ProcessMessages();
 
   std::FILE* f = file.get();
@@ -179,5 +193,5 @@ EntryParse ParseModuleEntry(const std::string& value, ModuleEntry& entry, std::s
 }
 
 std::string ModulePath(const std::string& file) {
-  return file.find('/') == std::string::npos ? TheHost().HomeDir() + file : file;
+  return FindModuleFile(file, TheHost().HomeDir(), TheHost().DataDir());
 }

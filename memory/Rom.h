@@ -40,5 +40,6 @@ struct ModuleEntry {
 enum class EntryParse { Ok, Skip, BadNumber };
 // Parses "start file [span]". BadNumber: a number did not convert (badText names it).
 EntryParse ParseModuleEntry(const std::string& value, ModuleEntry& entry, std::string& badText);
-// The file of an entry: a name without a directory part is taken from the home folder.
+// The file of an entry: a name without a directory part is taken from the home folder, or from
+// the program's data folder when it is only there.
 std::string ModulePath(const std::string& file);

@@ -195,6 +195,10 @@ class TPrintJob {
 
   // Prints the pages; the message tells where a PDF went or why nothing was printed.
   bool Finish(QString& message) {
+    if (ops_.empty()) {  // nothing to print: no empty page, no file
+      message = "Nothing was printed.";
+      return true;
+    }
     QPainter painter;
     if (!painter.begin(printer_.get())) {
       message = pdfPath_.isEmpty()

@@ -1,6 +1,7 @@
 // valdor-run: runs the calculator's firmware headless, for tests, CI and ROM authors.
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include "display/Lcd.h"
 #include "frontpanel/Keys.h"
 #include "host/Headless.h"
+#include "host/HomeLock.h"
 #include "memory/Ram.h"
 #include "memory/Rom.h"
 #include "printer/Dovada.h"
@@ -34,7 +36,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: valdor-run [--home DIR] [--steps N] [--trace] [--keys \"K K ...\"] [--hold N]\n"
     "                  [--display] [--paper FILE] [--printer-on] [--printer-mode M]\n"
-    "                  [--no-save]\n"
+    "                  [--save | --no-save]\n"
     "       valdor-run --help | --version\n"
     "  --home DIR    folder of VALDOR.Ini, VALDOR.RAM, Entries.A and VALDOR.LOG (default:\n"
     "                $VALDOR_HOME, else the program's folder if VALDOR.Ini is there, else\n"
@@ -52,8 +54,13 @@ constexpr const char* kUsage =
     "  --printer-on  switch the printer on, as its window's On button does\n"
     "  --printer-mode man|norm|trace  set the printer's mode switch; the keys PRINT and\n"
     "                ADV press its buttons\n"
-    "  --no-save     do not save the RAM image at the end\n"
+    "  --no-save     do not save the RAM image at the end (needed while VALDOR runs\n"
+    "                on the same home folder)\n"
+    "  --save        save it into the per-user folder too: without --home, VALDOR_HOME\n"
+    "                or a VALDOR.Ini beside the program, a run leaves the desktop\n"
+    "                program's memory alone unless asked\n"
     "exit status: 0 done, 1 failed (also a failed RAM save), 2 bad arguments,\n"
+    "             3 halted on a breakpoint or watchpoint (without --continue),\n"
     "             128+N stopped by signal N (SIGTERM, SIGINT, SIGHUP) after saving\n";
 
 constexpr const char* kVersion = "valdor-run " VALDOR_VERSION "\n";
@@ -71,7 +78,7 @@ struct Options {
   std::optional<std::string> paper;
   bool printerOn = false;
   std::optional<PrinterMode> printerMode;
-  bool save = true;
+  std::optional<bool> save;  // default: save, except into the per-user folder
   DebugOptions debug;
   bool help = false;
   bool version = false;
@@ -144,6 +151,8 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
       o.display = true;
     } else if (arg == "--no-save") {
       o.save = false;
+    } else if (arg == "--save") {
+      o.save = true;
     } else if (arg == "--printer-on") {
       o.printerOn = true;
     } else if (arg == "--printer-mode") {
@@ -269,6 +278,12 @@ class Runner {
   uint64_t executed_ = 0;
 };
 
+// One line with the reason: the whole usage would bury it.
+int BadArgument(const std::string& reason) {
+  std::fprintf(stderr, "valdor-run: %s (try --help)\n", reason.c_str());
+  return 2;
+}
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "valdor-run: %s\n", message.c_str());
   return 1;
@@ -281,8 +296,7 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = ParseArguments(argc, argv, error);
   if (!options) {
-    std::fprintf(stderr, "valdor-run: %s\n%s%s", error.c_str(), kUsage, kDebugUsage);
-    return 2;
+    return BadArgument(error);
   }
   if (options->help || options->version) {
     std::fputs(options->help ? kUsage : kVersion, stdout);
@@ -293,7 +307,10 @@ int main(int argc, char** argv) {
   HeadlessHost& host = DefaultHost();
   HeadlessPanel& panel = DefaultPanel();
   host.homeDir = options->home;
+  host.dataDir = ProgramDataDir(ExecutableDir());
   host.echoMessages = true;
+  // The per-user folder is the desktop program's: a run saves there only when asked.
+  const bool save = options->save.value_or(!host.Home().perUser);
   if (std::string homeError; !PrepareHome(host.Home(), host.programName, ExecutableDir(), homeError))
     return Fail(homeError);
   // Without a configuration no firmware is loaded, and the run could only go round empty memory.
@@ -302,14 +319,26 @@ int main(int argc, char** argv) {
                 " (name the folder with --home DIR or VALDOR_HOME)");
   }
 
+  // A VALDOR running on this home folder would write its memory over ours at its end, or ours
+  // over its own: a run there does not save.
+  if (const long holder = HomeLockHolder(HomeLockPath(host.HomeDir(), host.ProgramName()));
+      holder != 0 && save) {
+    return Fail("VALDOR (process " + std::to_string(holder) + ") is using " + host.HomeDir() +
+                ": a run there cannot save the RAM image; add --no-save, or name another folder "
+                "with --home");
+  }
+
   LoadSymbols();
   // Breakpoints may name symbols: after they are loaded, before anything runs.
   if (std::string bad; !ArmDebugOptions(options->debug, bad)) {
-    std::fprintf(stderr, "valdor-run: %s\n%s%s", bad.c_str(), kUsage, kDebugUsage);
-    return 2;
+    return BadArgument(bad);
   }
   if (options->trace) OpenTrace();
   StartUp(kNoWaits);
+  if (RamImageUnreadable) {
+    return Fail("cannot read the RAM image " + HomeFile(".RAM") +
+                " (it is left as it is; --home names another folder)");
+  }
   if (options->printerOn) PrinterOn = 1;
   if (options->printerMode) SetPrinterMode(*options->printerMode);
   Ticks = 0;  // no speed delay: the runner goes as fast as it can
@@ -337,10 +366,14 @@ int main(int argc, char** argv) {
     std::printf("%s\n%s\n", DisplayLineUtf8(panel.chars, panel.punct).c_str(), panel.ann.c_str());
   }
   if (options->paper) {
+    errno = 0;
     std::ofstream out(*options->paper, std::ios::binary);
+    const int openError = out ? 0 : errno;
     for (size_t i = 0; i < panel.paper.size(); ++i)
       out << PrintLineUtf8(panel.paper[i], panel.paperStart[i]) << '\n';
-    if (!out) status = Fail("cannot write " + *options->paper);
+    out.flush();
+    const int error = openError ? openError : errno;
+    if (!out) status = Fail(WithReason("cannot write " + *options->paper, error ? error : EIO));
   }
 
   if (options->debug.dump) PrintRegisters();
@@ -351,7 +384,7 @@ int main(int argc, char** argv) {
                  strsignal(stopSignal));
     if (status == 0) status = 128 + stopSignal;
   }
-  SaveRam = SaveRam && options->save;
+  SaveRam = SaveRam && save;
   if (!ShutDown(kNoWaits)) status = 1;
   CloseTrace();
   return status;

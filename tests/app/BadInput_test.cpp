@@ -26,7 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kVersion = "   ZerizEruz Edozeded Version 1.0";
+const std::string kVersion = "   VALDOR version 1.0";
 
 std::string Record(int r, uint8_t fill) {
   return std::string{static_cast<char>(r & 0xFF), static_cast<char>(r >> 8)} +
@@ -114,7 +114,7 @@ TEST_F(BadInputTest, ModuleImages) {
       {"missing",
        [] {},
        "$8000 gone.rom",
-       {"Cannot load module file: @gone.rom"},
+       {"Cannot load module file: @gone.rom: No such file or directory"},
        [] { EXPECT_EQ(RomPages[8][0].load(), nullptr); }},
       {"empty",
        [&] { WriteHomeFile("empty.rom", ""); },
@@ -149,17 +149,17 @@ TEST_F(BadInputTest, ModuleImages) {
       {"a folder",
        [&] { fs::create_directory(home + "dir.rom"); },
        "$8000 dir.rom",
-       {"Cannot load module file: @dir.rom"},
+       {"Cannot load module file: @dir.rom: Is a directory"},
        [] { EXPECT_EQ(RomPages[8][0].load(), nullptr); }},
       {"a device that never ends",
        [] {},
        "$8000 /dev/zero",
-       {"Cannot load module file: /dev/zero"},
+       {"Cannot load module file: /dev/zero: not a regular file"},
        [] { EXPECT_EQ(RomPages[8][0].load(), nullptr); }},
       {"a pipe nobody writes to",
        [&] { MakeFifo("pipe.rom"); },
        "$8000 pipe.rom",
-       {"Cannot load module file: @pipe.rom"},
+       {"Cannot load module file: @pipe.rom: not a regular file"},
        [] { EXPECT_EQ(RomPages[8][0].load(), nullptr); }},
   };
   for (const Case& c : cases) {

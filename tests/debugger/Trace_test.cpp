@@ -200,6 +200,43 @@ TEST_F(TraceTest, ManyRecordsSurviveTheBuffering) {
   EXPECT_EQ(Log(), expected);
 }
 
+// A busy loop traced for seconds would fill the disk: the log stops at its limit, on a line's end.
+TEST_F(TraceTest, LogStopsAtItsLimitAndSaysSo) {
+  const std::string record = Line1(0, 0, "NOP") + kZeroTail;
+  struct Case {
+    const char* name;
+    uint64_t limit;
+    bool stops;
+  } cases[] = {{"below one buffer", 10'000, true},
+               {"across several buffers", 300'000, true},
+               {"no limit", 0, false},
+               {"beyond what is written", 10'000'000, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    host.messages.clear();
+    SetTraceLimit(c.limit);
+    OpenTrace();
+    for (int i = 0; i < 3000; ++i) WriteTraceRecord();
+    EXPECT_EQ(Trace.load() != 0, !c.stops);
+    CloseTrace();
+    const std::string log = Log();
+    if (!c.stops) {
+      EXPECT_EQ(log.size(), 3000 * record.size());
+      EXPECT_TRUE(host.messages.empty());
+      continue;
+    }
+    EXPECT_LE(log.size(), c.limit);
+    EXPECT_GT(log.size(), c.limit - record.size());
+    EXPECT_EQ(log.back(), '\n');
+    std::string full;
+    for (int i = 0; i < 3000; ++i) full += record;
+    EXPECT_EQ(full.substr(0, log.size()), log);  // the first records, as written
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].find("Trace stopped"), std::string::npos);
+    EXPECT_EQ(panel.ann, host.messages[0]);
+  }
+}
+
 TEST_F(TraceTest, LongSymbolNamesAreWrittenWhole) {
   // Names long enough that a record no longer fits behind the previous one.
   const std::string name = "=" + std::string(40000, 'L');

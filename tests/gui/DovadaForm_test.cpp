@@ -547,6 +547,17 @@ TEST_F(DovadaPrintTest, AbortDiscardsTheJobAndEndingAtExitPrintsIt) {
   }
 }
 
+// A job in which nothing was printed writes no file and says so, rather than "written to".
+TEST_F(DovadaPrintTest, EmptyJobWritesNothingAndSaysSo) {
+  TDovadaForm* f = Show();
+  std::filesystem::remove(Pdf());
+  Click(f->PrinterSpeedButton());
+  host.messages.clear();
+  Click(f->PrinterSpeedButton());
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Nothing was printed."});
+  EXPECT_FALSE(std::filesystem::exists(Pdf()));
+}
+
 // ----- The CPU pause while a mouse button holds the paper -----
 
 class DovadaPauseTest : public DovadaFormTest {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,6 +51,8 @@ TEST_F(HomeFolderTest, ChoosesVariableThenPortableFolderThenPerUserFolder) {
     EXPECT_EQ(got.dir, c.dir) << c.exeDir;
     EXPECT_EQ(got.perUser, c.perUser) << c.exeDir;
   }
+  // Without a per-user data folder there is no home: never "valdor/" below the current folder.
+  EXPECT_EQ(ChooseHome(nullptr, withoutIni, "VALDOR", "").dir, "");
 }
 
 TEST_F(HomeFolderTest, PerUserDataFolderFollowsXdgRule) {
@@ -62,7 +67,8 @@ TEST_F(HomeFolderTest, PerUserDataFolderFollowsXdgRule) {
       {"/x/data", "/home/u", "/x/data"},
       {"relative/data", "/home/u", "/home/u/.local/share"},  // only absolute paths count
       {nullptr, "/home/u/", "/home/u/.local/share"},
-      {nullptr, nullptr, ""},
+      // HOME unset: the password database's folder of the user.
+      {nullptr, nullptr, std::string(::getpwuid(::getuid())->pw_dir) + "/.local/share"},
   };
   for (const auto& c : cases) {
     c.xdg ? setenv("XDG_DATA_HOME", c.xdg, 1) : unsetenv("XDG_DATA_HOME");
@@ -73,12 +79,49 @@ TEST_F(HomeFolderTest, PerUserDataFolderFollowsXdgRule) {
   savedHome ? setenv("HOME", oldHome.c_str(), 1) : unsetenv("HOME");
 }
 
-TEST_F(HomeFolderTest, FindsTheInstalledDemoBesideTheProgram) {
+// The program's data folder: the installed share folder, or the build folder for the programs
+// built there (VALDOR in it, valdor-run in its tools/ folder).
+TEST_F(HomeFolderTest, FindsTheProgramsDataFolderAndItsDemo) {
   Touch(home + "usr/share/valdor/demo.rom");
   fs::create_directories(home + "usr/bin");
-  EXPECT_EQ(InstalledDemoRom(home + "usr/bin"), home + "usr/share/valdor/demo.rom");
-  EXPECT_EQ(InstalledDemoRom(home + "usr/bin/"), home + "usr/share/valdor/demo.rom");
-  EXPECT_EQ(InstalledDemoRom(home), "");
+  Touch(home + "build/CMakeCache.txt");
+  Touch(home + "build/demo.rom");
+  fs::create_directories(home + "build/tools");
+  fs::create_directories(home + "bare");
+  const struct {
+    std::string exeDir, data, demo;
+  } cases[] = {
+      {home + "usr/bin", home + "usr/share/valdor/", home + "usr/share/valdor/demo.rom"},
+      {home + "usr/bin/", home + "usr/share/valdor/", home + "usr/share/valdor/demo.rom"},
+      {home + "build", home + "build/", home + "build/demo.rom"},
+      {home + "build/tools/", home + "build/", home + "build/demo.rom"},
+      {home + "bare", home + "bare/", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ProgramDataDir(c.exeDir), c.data) << c.exeDir;
+    EXPECT_EQ(DemoRom(c.exeDir), c.demo) << c.exeDir;
+  }
+}
+
+// A bare module name: the home folder's file, else the data folder's; with a folder, as given.
+TEST_F(HomeFolderTest, BareModuleNamesAreFoundInTheHomeThenTheDataFolder) {
+  Touch(home + "h/mine.rom");
+  Touch(home + "h/demo.rom");
+  Touch(home + "d/demo.rom");
+  Touch(home + "d/only.rom");
+  const std::string h = home + "h/", d = home + "d/";
+  const struct {
+    std::string file, dataDir, want;
+  } cases[] = {
+      {"mine.rom", d, h + "mine.rom"},
+      {"demo.rom", d, h + "demo.rom"},  // the user's own copy wins
+      {"only.rom", d, d + "only.rom"},
+      {"gone.rom", d, h + "gone.rom"},  // reported missing where the user would put it
+      {"only.rom", "", h + "only.rom"},
+      {"/abs/x.rom", d, "/abs/x.rom"},
+      {"sub/x.rom", d, "sub/x.rom"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindModuleFile(c.file, h, c.dataDir), c.want) << c.file;
 }
 
 // A first start writes a configuration that loads the demo, and start-up then runs it.
@@ -93,10 +136,12 @@ TEST_F(HomeFolderTest, FirstStartWritesConfigurationThatLoadsTheDemo) {
 
   ASSERT_TRUE(PrepareHomeDir(userHome, "VALDOR", demo, error)) << error;
   const std::string first = ReadFile(userHome + "VALDOR.Ini");
-  EXPECT_NE(first.find("Module1=0 " + std::string(demo) + "\n"), std::string::npos);
+  // By its bare name, found in the program's data folder wherever that is now.
+  EXPECT_NE(first.find("Module1=0 demo.rom\n"), std::string::npos);
   EXPECT_NE(first.find("; "), std::string::npos);  // explains how to list one's own images
 
   host.homeDir = userHome;
+  host.dataDir = fs::path(demo).parent_path().string() + "/";
   StartUp(kNoWaits);
   EXPECT_EQ(NoRomMessage(), "");
 
@@ -106,15 +151,16 @@ TEST_F(HomeFolderTest, FirstStartWritesConfigurationThatLoadsTheDemo) {
   EXPECT_EQ(ReadFile(userHome + "VALDOR.Ini"), "[ROM]\nModules=0\n");
 }
 
-// A configuration entry ends its file at a space, so such a demo path is copied and listed
-// by name.
-TEST_F(HomeFolderTest, DemoPathWithSpaceIsCopiedIntoTheHomeFolder) {
+// The demo is listed by name and never copied: a prefix with a space in it once made the first
+// start copy it over the user's own demo.rom.
+TEST_F(HomeFolderTest, DemoIsListedByNameAndNothingOfTheUsersIsOverwritten) {
   Touch(home + "my programs/share/valdor/demo.rom", "demo bytes");
   fs::create_directories(home + "my programs/bin");
+  Touch(home + "u/demo.rom", "mine");
   std::string error;
-  ASSERT_TRUE(PrepareHome({home + "u", true}, "VALDOR", home + "my programs/bin", error)) << error;
+  ASSERT_TRUE(PrepareHome({home + "u/", true}, "VALDOR", home + "my programs/bin", error)) << error;
   EXPECT_NE(ReadFile(home + "u/VALDOR.Ini").find("Module1=0 demo.rom\n"), std::string::npos);
-  EXPECT_EQ(ReadFile(home + "u/demo.rom"), "demo bytes");
+  EXPECT_EQ(ReadFile(home + "u/demo.rom"), "mine");
 }
 
 // The demo's symbol file comes along at a first start, so that the debugger names its
@@ -134,9 +180,28 @@ TEST_F(HomeFolderTest, OnlyThePerUserFolderIsPreparedAndFailuresAreReported) {
   std::string error;
   EXPECT_TRUE(PrepareHome({home + "portable/", false}, "VALDOR", "", error));
   EXPECT_FALSE(fs::exists(home + "portable"));
+  // Each failure names the folder or file and the system's reason.
   Touch(home + "file");
   EXPECT_FALSE(PrepareHome({home + "file/valdor/", true}, "VALDOR", "", error));
-  EXPECT_NE(error.find(home + "file/valdor/"), std::string::npos);
+  EXPECT_NE(error.find(home + "file/valdor/: Not a directory"), std::string::npos) << error;
+  const std::string longName(300, 'x');  // a file name the file system refuses, even to root
+  EXPECT_FALSE(PrepareHome({home + "long/", true}, longName, "", error));
+  EXPECT_NE(error.find("cannot write " + home + "long/" + longName + ".Ini: File name too long"),
+            std::string::npos) << error;
+  EXPECT_FALSE(PrepareHome({"", true}, "VALDOR", "", error));
+  EXPECT_NE(error.find("HOME is not set"), std::string::npos);
+}
+
+// The calculator's memory is the user's own data: a folder the first start creates is private.
+TEST_F(HomeFolderTest, CreatedHomeFolderIsPrivate) {
+  std::string error;
+  ASSERT_TRUE(PrepareHome({home + "data/valdor/", true}, "VALDOR", "", error)) << error;
+  EXPECT_EQ(fs::status(home + "data/valdor").permissions() & fs::perms::all, fs::perms::owner_all);
+  fs::create_directories(home + "mine");  // a folder that was there keeps its permissions
+  fs::permissions(home + "mine", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  ASSERT_TRUE(PrepareHome({home + "mine/", true}, "VALDOR", "", error)) << error;
+  EXPECT_EQ(fs::status(home + "mine").permissions() & fs::perms::all,
+            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
 }
 
 TEST_F(HomeFolderTest, NoRomMessageNamesTheConfigurationWhenNothingLoaded) {

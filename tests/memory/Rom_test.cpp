@@ -292,14 +292,19 @@ TEST_F(RomTest, PlacementsOutsideTheSpaceAreDroppedAndReportedOnce) {
   EXPECT_EQ(FetchRom(0xFFFF), Pattern(63));
 }
 
+// A file problem with the system's reason, not a CPU error; the display says what is going on.
 TEST_F(RomTest, UnopenableFileIsReported) {
-  for (const std::string& path : {home + "missing.R41", home}) {
+  const struct {
+    std::string path, reason;
+  } cases[] = {{home + "missing.R41", "No such file or directory"},
+               {home, "Is a directory"},
+               {"/dev/null", "not a regular file"}};
+  for (const auto& c : cases) {
     host.messages.clear();
-    panel.annHistory.clear();
-    EXPECT_FALSE(LoadModuleImage(0x8000, path, 16));
+    EXPECT_FALSE(LoadModuleImage(0x8000, c.path, 16));
     EXPECT_EQ(host.messages,
-              std::vector<std::string>{ErrorText("Cannot load module file: " + path)});
-    EXPECT_TRUE(panel.annHistory.empty());
+              std::vector<std::string>{"Cannot load module file: " + c.path + ": " + c.reason});
+    EXPECT_EQ(panel.ann, " Loading module image ...");
   }
   EXPECT_TRUE(Blocks().empty());
 }

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -112,7 +113,10 @@ TEST_F(RunnerTest, BadArgumentsExitWithUsage) {
                            "--bogus", "--steps 18446744073709551616", "--hold 99999999999999999999",
                            "--printer-mode", "--printer-mode auto"}) {
     EXPECT_EQ(Run(args), 2) << args;
-    EXPECT_NE(Errors().find("usage: valdor-run"), std::string::npos) << args;
+    // One line with the reason, not the whole usage.
+    const std::string said = Errors();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("(try --help)"), std::string::npos) << said;
   }
 }
 
@@ -150,6 +154,59 @@ TEST_F(RunnerTest, HelpAndVersionPrintAndSucceed) {
   }
 }
 
+// The assembler's command line: help and version, one line for a bad argument, and the system's
+// reason for a file it cannot read or write.
+TEST_F(RunnerTest, NutasmSaysWhatAndWhy) {
+  const std::string nutasm = std::filesystem::path(runner_).parent_path().string() + "/nutasm";
+  std::ofstream(home_ + "ok.asm") << "  .org 0\n  NOP\n";
+  const struct {
+    std::string args;
+    int status;
+    const char* said;  // on standard output for status 0, else on standard error
+  } cases[] = {
+      {"--help", 0, "usage: nutasm"},
+      {"--version", 0, "nutasm 1."},
+      {"--bogus", 2, "unknown option '--bogus' (try --help)"},
+      {home_ + "missing.asm", 1, "missing.asm: No such file or directory"},
+      {"-o " + home_ + "gone/x.rom " + home_ + "ok.asm", 1, "gone/x.rom: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const std::string cmd = nutasm + " " + c.args + " 2>" + home_ + "err.txt";
+    FILE* pipe = popen(cmd.c_str(), "r");
+    std::string out;
+    char buf[256];
+    while (pipe && fgets(buf, sizeof buf, pipe)) out += buf;
+    const int status = pipe ? pclose(pipe) : -1;
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.args;
+    EXPECT_NE((c.status == 0 ? out : Errors()).find(c.said), std::string::npos) << c.args << Errors();
+  }
+}
+
+// Without --home or VALDOR_HOME a run uses the per-user folder, which is the desktop program's:
+// it saves the memory there only when asked, and finds the demo of its own build (the first
+// configuration names it without a folder).
+TEST_F(RunnerTest, PerUserFolderIsSavedIntoOnlyWhenAsked) {
+  const std::string xdg = home_ + "xdg/", user = xdg + "valdor/";
+  const struct {
+    const char* args;
+    bool saved;
+  } cases[] = {{"", false}, {"--save", true}, {"--no-save", false}};
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(xdg);
+    const std::string cmd = "env -u VALDOR_HOME XDG_DATA_HOME=" + xdg + " " + runner_ +
+                            " --steps 2000 --display " + c.args + " >/dev/null 2>" + home_ +
+                            "err.txt";
+    EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0) << c.args << Errors();
+    EXPECT_EQ(std::filesystem::exists(user + "VALDOR.RAM"), c.saved) << c.args;
+    EXPECT_NE(Slurp(user + "VALDOR.Ini").find("Module1=0 demo.rom\n"), std::string::npos);
+    EXPECT_EQ(Errors().find("Cannot load"), std::string::npos) << Errors();
+  }
+  std::string out;
+  EXPECT_EQ(Run("--help", &out), 0);
+  EXPECT_NE(out.find("--save"), std::string::npos);
+  EXPECT_NE(out.find("3 halted on a breakpoint"), std::string::npos);
+}
+
 TEST_F(RunnerTest, FailuresAtTheEndsOfTheRunExitWithOne) {
   // No configuration, named by --home or by VALDOR_HOME: nothing would run.
   EXPECT_EQ(Run("--steps 10"), 1);
@@ -165,6 +222,18 @@ TEST_F(RunnerTest, FailuresAtTheEndsOfTheRunExitWithOne) {
   EXPECT_EQ(Run(""), 1);
   EXPECT_NE(Errors().find("No such file or directory"), std::string::npos) << Errors();
   EXPECT_EQ(Errors().find("OP="), std::string::npos) << Errors();
+  std::filesystem::remove(home_ + "VALDOR.RAM");
+
+  // The paper file goes into a folder that does not exist: named, with the system's reason.
+  EXPECT_EQ(Run("--no-save --paper " + home_ + "gone/paper.txt"), 1);
+  EXPECT_NE(Errors().find("cannot write " + home_ + "gone/paper.txt: No such file or directory"),
+            std::string::npos) << Errors();
+
+  // A RAM image that cannot be read is an error, and it is left as it is.
+  std::filesystem::create_directory(home_ + "VALDOR.RAM");
+  EXPECT_EQ(Run(""), 1);
+  EXPECT_NE(Errors().find("cannot read the RAM image"), std::string::npos) << Errors();
+  EXPECT_TRUE(std::filesystem::is_directory(home_ + "VALDOR.RAM"));
 }
 
 // Whether the process has a handler for sig (the SigCgt mask of /proc/PID/status).

@@ -1,6 +1,8 @@
 // nutasm: the command-line assembler for Nut microcode.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -16,18 +18,28 @@ constexpr const char* kUsage =
     "               header, words packed most significant bit first)\n"
     "  --packed     for other names: words packed least significant bit first\n"
     "  -l LISTING   write a listing: address, words, line number, source line\n"
-    "  -s SYMBOLS   write the labels as a symbol file (Entries.A) for the debugger and the trace\n";
+    "  -s SYMBOLS   write the labels as a symbol file (Entries.A) for the debugger and the trace\n"
+    "  --help       show this text; --version: show the version\n"
+    "exit status: 0 written, 1 errors in the source (nothing is written) or a file that\n"
+    "             cannot be read or written, 2 bad arguments\n";
 
 struct Options {
   std::string source, image, listing, symbols;
   bool packed = false;
+  bool help = false, version = false;
 };
 
 std::optional<Options> ParseArguments(int argc, char** argv, std::string& error) {
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--packed") {
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+      return o;
+    } else if (arg == "--version") {
+      o.version = true;
+      return o;
+    } else if (arg == "--packed") {
       o.packed = true;
     } else if (arg == "-o" || arg == "-l" || arg == "-s") {
       if (i + 1 >= argc) {
@@ -61,10 +73,12 @@ std::optional<Options> ParseArguments(int argc, char** argv, std::string& error)
 
 bool WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  const int openError = out ? 0 : errno;
   out << bytes;
   out.close();
   if (out) return true;
-  std::fprintf(stderr, "nutasm: cannot write %s\n", path.c_str());
+  const int error = openError ? openError : errno ? errno : EIO;
+  std::fprintf(stderr, "nutasm: cannot write %s: %s\n", path.c_str(), std::strerror(error));
   return false;
 }
 
@@ -74,9 +88,15 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = ParseArguments(argc, argv, error);
   if (!options) {
-    std::fprintf(stderr, "nutasm: %s\n%s", error.c_str(), kUsage);
+    std::fprintf(stderr, "nutasm: %s (try --help)\n", error.c_str());
     return 2;
   }
+  if (options->help || options->version) {
+    std::fputs(options->help ? kUsage : "nutasm " VALDOR_VERSION "\n", stdout);
+    return 0;
+  }
+  // A source that cannot be read (the top file or an included one) is an error naming the
+  // file and the system's reason.
   const nutasm::Program program = nutasm::AssembleFile(options->source);
   for (const std::string& e : program.errors) std::fprintf(stderr, "%s\n", e.c_str());
   if (!program.Ok()) {
