@@ -37,19 +37,19 @@ namespace {
 
 // The client area starts inside the one-pixel border.
 constexpr int kBorder = 1;
-const QPoint kClient(kBorder, kBorder);
 const QRect kDispRect(26, 44, 253, 21);
 const QRect kAnnRect(26, 68, 253, 14);
 const QRect kHpRect(137, 115, 32, 34);
 constexpr int kSpeedBarTop = 564;
 
-QToolButton* SmallButton(QWidget* parent, QRect r, const QString& hint) {
+// r is the window rectangle of the button, zoomed.
+QToolButton* SmallButton(QWidget* parent, QRect r, qreal zoom, const QString& hint) {
   auto* b = new QToolButton(parent);
-  b->setGeometry(r.translated(kClient));
+  b->setGeometry(r);
   b->setAutoRaise(true);
   b->setToolTip(hint);
   b->setFocusPolicy(Qt::NoFocus);
-  b->setIconSize(QSize(16, 16));
+  b->setIconSize(QSize(16, 16) * zoom);
   return b;
 }
 
@@ -97,6 +97,11 @@ QPoint KeepHalfOnScreen(const QRect& frame, const QRect& available) {
   return {x, y};
 }
 
+qreal FitZoom(int availableHeight) {
+  const qreal whole = TCalcForm::kClientHeight + 2 * kBorder;
+  return std::clamp(availableHeight / whole, 0.25, 1.0);
+}
+
 int SpeedBarTicks(int position) {
   const int p = std::clamp(position, 0, kSpeedPositions - 1);
   return static_cast<int>(std::lround(1024.0 * std::exp2(-p / 4.0)));
@@ -119,16 +124,20 @@ std::string SpeedMessage(int ticks) {
   return text;
 }
 
-TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
+TCalcForm::TCalcForm(QWidget* parent, qreal dpr, qreal zoom)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       dpr_(dpr > 0 ? dpr : qApp->devicePixelRatio()),
-      view_(dpr_) {
+      zoom_(zoom > 0 ? zoom
+                     : FitZoom(QGuiApplication::primaryScreen()->availableGeometry().height())),
+      ink_(dpr_ * zoom_),
+      view_(ink_) {
   setWindowTitle("VALDOR");
-  setFixedSize(kClientWidth + 2 * kBorder, kClientHeight + 2 * kBorder);
+  setFixedSize(qRound(kClientWidth * zoom_) + 2 * kBorder,
+               qRound(kClientHeight * zoom_) + 2 * kBorder);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
 
-  faceplate_ = DrawFaceplate(dpr_);
+  faceplate_ = DrawFaceplate(ink_);
   calcImage_ = faceplate_;
   BuildLabels();
   menu_ = new TCalcMenu(this);
@@ -141,20 +150,23 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr)
 // The name and foot printed on the faceplate, and the debugger's logo.
 void TCalcForm::BuildLabels() {
   auto* name = new QLabel("VALDOR 1.0", this);
-  name->setGeometry(QRect(61, 4, 185, 13).translated(kClient));
+  name->setGeometry(Zoomed(QRect(61, 4, 185, 13)));
   name->setAlignment(Qt::AlignCenter);
-  name->setStyleSheet("color: #d8c8a0; font: bold 8pt 'Liberation Sans';");
+  name->setStyleSheet(
+      QString("color: #d8c8a0; font: bold %1pt 'Liberation Sans';").arg(8 * zoom_));
   name->setAttribute(Qt::WA_TransparentForMouseEvents);
   auto* foot = new QLabel("An HP-41 microcode emulator", this);
-  foot->setGeometry(QRect(49, 537, 208, 28).translated(kClient));
+  foot->setGeometry(Zoomed(QRect(49, 537, 208, 28)));
   foot->setAlignment(Qt::AlignCenter);
   foot->setWordWrap(true);
-  foot->setStyleSheet("color: #b0a080; font: 7pt 'Liberation Sans';");
+  foot->setStyleSheet(QString("color: #b0a080; font: %1pt 'Liberation Sans';").arg(7 * zoom_));
   foot->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   hpImage_ = new QLabel(this);
-  hpImage_->setGeometry(kHpRect.translated(kClient));
-  hpImage_->setPixmap(DrawLogo(dpr_));
+  hpImage_->setGeometry(Zoomed(kHpRect));
+  QPixmap logo = DrawLogo(ink_);
+  logo.setDevicePixelRatio(dpr_);  // its size zoomed, its pixels the screen's
+  hpImage_->setPixmap(logo);
   hpImage_->setToolTip("Launching debugger ...");
   // Faint until the pointer is over it, so that it can be found.
   logoEffect_ = new QGraphicsOpacityEffect(hpImage_);
@@ -166,45 +178,45 @@ void TCalcForm::BuildLabels() {
 
 // The small buttons along the top.
 void TCalcForm::BuildButtons() {
-  auto* centre = SmallButton(this, QRect(0, 0, 16, 16), "Center emulator on screen ...");
-  centre->setIcon(DrawButtonGlyph(ButtonGlyph::Centre, dpr_));
+  auto* centre = SmallButton(this, Zoomed(QRect(0, 0, 16, 16)), zoom_, "Center emulator on screen ...");
+  centre->setIcon(DrawButtonGlyph(ButtonGlyph::Centre, ink_));
   connect(centre, &QToolButton::clicked, this, [this] { CenterSpeedButtonClick(); });
-  turboButton_ = SmallButton(this, QRect(18, 0, 16, 16), "Turbo / normal speed ...");
+  turboButton_ = SmallButton(this, Zoomed(QRect(18, 0, 16, 16)), zoom_, "Turbo / normal speed ...");
   // On, the glyph is lit in the accent colour on a dark face, so it reads in both states.
-  QIcon turbo(DrawButtonGlyph(ButtonGlyph::Turbo, dpr_));
-  turbo.addPixmap(DrawButtonGlyph(ButtonGlyph::Turbo, dpr_, true), QIcon::Normal, QIcon::On);
+  QIcon turbo(DrawButtonGlyph(ButtonGlyph::Turbo, ink_));
+  turbo.addPixmap(DrawButtonGlyph(ButtonGlyph::Turbo, ink_, true), QIcon::Normal, QIcon::On);
   turboButton_->setIcon(turbo);
   turboButton_->setCheckable(true);
   turboButton_->setStyleSheet(
       "QToolButton:checked { background: rgb(20, 17, 15); border: 1px solid rgb(236, 146, 52);"
       " border-radius: 3px; }");
   connect(turboButton_, &QToolButton::clicked, this, [this] { TurboSpeedButtonClick(); });
-  auto* minus = SmallButton(this, QRect(8, 16, 16, 16), "Decrease contrast ...");
+  auto* minus = SmallButton(this, Zoomed(QRect(8, 16, 16, 16)), zoom_, "Decrease contrast ...");
   minus->setText("-");
   minus->setStyleSheet("color: #e0d8c0; font-weight: bold;");
   connect(minus, &QToolButton::clicked, this, [this] { DecreaseContrastSpeedButtonClick(); });
-  auto* plus = SmallButton(this, QRect(282, 16, 16, 16), "Increase contrast ...");
+  auto* plus = SmallButton(this, Zoomed(QRect(282, 16, 16, 16)), zoom_, "Increase contrast ...");
   plus->setText("+");
   plus->setStyleSheet("color: #e0d8c0; font-weight: bold;");
   connect(plus, &QToolButton::clicked, this, [this] { IncreaseContrastSpeedButtonClick(); });
-  printerButton_ = SmallButton(this, QRect(254, 0, 16, 16), "Activate or deactivate printer ...");
-  printerButton_->setIcon(DrawButtonGlyph(ButtonGlyph::Printer, dpr_));
+  printerButton_ = SmallButton(this, Zoomed(QRect(254, 0, 16, 16)), zoom_, "Activate or deactivate printer ...");
+  printerButton_->setIcon(DrawButtonGlyph(ButtonGlyph::Printer, ink_));
   printerButton_->setCheckable(true);
   connect(printerButton_, &QToolButton::clicked, this, [this] { DovadaSpeedButtonClick(); });
   SetPrinterMainWindow(this);
   // Hiding the printer window (close box, Esc) sets this button up.
   SetPrinterHiddenHandler([this] { printerButton_->setChecked(false); });
-  auto* minimise = SmallButton(this, QRect(273, 0, 16, 16), "Minimize emulator ...");
-  minimise->setIcon(DrawButtonGlyph(ButtonGlyph::Minimise, dpr_));
+  auto* minimise = SmallButton(this, Zoomed(QRect(273, 0, 16, 16)), zoom_, "Minimize emulator ...");
+  minimise->setIcon(DrawButtonGlyph(ButtonGlyph::Minimise, ink_));
   connect(minimise, &QToolButton::clicked, this, [this] { showMinimized(); });
-  auto* exit = SmallButton(this, QRect(291, 0, 16, 16), "Close emulator ...");
-  exit->setIcon(DrawButtonGlyph(ButtonGlyph::Exit, dpr_));
+  auto* exit = SmallButton(this, Zoomed(QRect(291, 0, 16, 16)), zoom_, "Close emulator ...");
+  exit->setIcon(DrawButtonGlyph(ButtonGlyph::Exit, ink_));
   connect(exit, &QToolButton::clicked, this, [this] { close(); });
 }
 
 void TCalcForm::BuildSpeedBar() {
   speedBar_ = new SpeedBar(Qt::Horizontal, this);
-  speedBar_->setGeometry(QRect(0, kSpeedBarTop, 307, 12).translated(kClient));
+  speedBar_->setGeometry(Zoomed(QRect(0, kSpeedBarTop, 307, 12)));
   speedBar_->setRange(0, kSpeedPositions - 1);
   speedBar_->setSingleStep(1);
   speedBar_->setPageStep(4);  // an octave: half or twice the speed
@@ -247,18 +259,18 @@ TCalcForm::~TCalcForm() {
 void TCalcForm::drawCharacters(const std::string& text) {
   shownChars_ = text;
   view_.drawCharacters(text);
-  update(kDispRect.translated(kClient));
+  update(Zoomed(kDispRect));
 }
 
 void TCalcForm::drawPunctuation(const std::string& text) {
   view_.drawPunctuation(text);
-  update(kDispRect.translated(kClient));
+  update(Zoomed(kDispRect));
 }
 
 void TCalcForm::drawAnnunciators(const std::string& text) {
   shownAnn_ = text;
   view_.drawAnnunciators(text);
-  update(kAnnRect.translated(kClient));
+  update(Zoomed(kAnnRect));
 }
 
 void TCalcForm::applyContrast() {
@@ -328,11 +340,22 @@ void TCalcForm::SetShutDownWaits(uint32_t a, uint32_t b, uint32_t c) {
 
 // ----- Keys -----
 
+// The faceplate starts inside the one-pixel border, which is not zoomed.
+QRect TCalcForm::Zoomed(QRect faceplate) const {
+  const QRectF r(faceplate.x() * zoom_ + kBorder, faceplate.y() * zoom_ + kBorder,
+                 faceplate.width() * zoom_, faceplate.height() * zoom_);
+  return r.toAlignedRect();
+}
+
+QPoint TCalcForm::OnFaceplate(QPointF window) const {
+  return ((window - QPointF(kBorder, kBorder)) / zoom_).toPoint();
+}
+
 // Pressed keys are drawn in device pixels: a logical rectangle maps to the device pixels between
 // its rounded edges, so the backup and its restoration cover the same pixels at any ratio.
 QRect TCalcForm::DeviceRect(QRect r) const {
-  const QPoint topLeft(qRound(r.x() * dpr_), qRound(r.y() * dpr_));
-  const QPoint end(qRound((r.x() + r.width()) * dpr_), qRound((r.y() + r.height()) * dpr_));
+  const QPoint topLeft(qRound(r.x() * ink_), qRound(r.y() * ink_));
+  const QPoint end(qRound((r.x() + r.width()) * ink_), qRound((r.y() + r.height()) * ink_));
   return QRect(topLeft, end - QPoint(1, 1));
 }
 
@@ -347,7 +370,7 @@ void TCalcForm::DrawKeyPressed(int index) {
   Blit(calcImage_, target.topLeft(), calcImage_.copy(source));
   heldKeyIndex_ = index;
   keyHeld_ = true;
-  update(QRect(k.x - 4, k.y - 1, k.width + 8, k.height + 6).translated(kClient));
+  update(Zoomed(QRect(k.x - 4, k.y - 1, k.width + 8, k.height + 6)));
 }
 
 void TCalcForm::RestoreKey() {
@@ -355,7 +378,7 @@ void TCalcForm::RestoreKey() {
   const KeyRect& k = keyRects[heldKeyIndex_];
   Blit(calcImage_, backupRect_.topLeft(), keyBackup_);
   keyHeld_ = false;
-  update(QRect(k.x - 4, k.y - 1, k.width + 8, k.height + 6).translated(kClient));
+  update(Zoomed(QRect(k.x - 4, k.y - 1, k.width + 8, k.height + 6)));
 }
 
 void TCalcForm::CalcImageMouseDown(QPoint p) {
@@ -370,7 +393,7 @@ void TCalcForm::CalcImageMouseUp() {
   KeyReleased();
   ArmIdleRedraw();  // turbo held back by the key returns
   RestoreKey();
-  update(kDispRect.united(kAnnRect).translated(kClient));
+  update(Zoomed(kDispRect.united(kAnnRect)));
 }
 
 void TCalcForm::CalcImageMouseMove(QPoint p) {
@@ -458,9 +481,11 @@ void TCalcForm::paintEvent(QPaintEvent*) {
   p.fillRect(rect(), QColor(192, 192, 192));
   p.setPen(QColor(64, 64, 64));
   p.drawRect(rect().adjusted(0, 0, -1, -1));
-  p.drawImage(kClient, calcImage_);
-  p.drawImage(kDispRect.topLeft() + kClient, view_.DispImage());
-  p.drawImage(kAnnRect.topLeft() + kClient, view_.AnnImage());
+  p.translate(Zoomed(QRect(0, 0, 1, 1)).topLeft());
+  p.scale(zoom_, zoom_);  // the pictures are drawn at ink_: one of their pixels to one device pixel
+  p.drawImage(QPoint(0, 0), calcImage_);
+  p.drawImage(kDispRect.topLeft(), view_.DispImage());
+  p.drawImage(kAnnRect.topLeft(), view_.AnnImage());
 }
 
 // Only the faceplate picture itself drags the window, where it has no key, and not with a
@@ -469,16 +494,15 @@ void TCalcForm::paintEvent(QPaintEvent*) {
 bool TCalcForm::StartsDrag(const QMouseEvent& e) const {
   if (e.button() != Qt::LeftButton) return false;
   if (e.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) return false;
-  const QPoint w = e.position().toPoint();
-  if (childAt(w) != nullptr) return false;  // a press passed on by a component
-  const QPoint p = w - kClient;
+  if (childAt(e.position().toPoint()) != nullptr) return false;  // passed on by a component
+  const QPoint p = OnFaceplate(e.position());
   if (kDispRect.united(kAnnRect).contains(p)) return false;
   return hitTest(p.x(), p.y()) < 0;
 }
 
 void TCalcForm::mousePressEvent(QMouseEvent* e) {
   if (e->button() == Qt::RightButton) return;  // the context menu's button
-  const QPoint p = e->position().toPoint() - kClient;
+  const QPoint p = OnFaceplate(e->position());
   if (StartsDrag(*e)) {
     // The window system's own move; where it is refused, follow the mouse ourselves.
     manualDrag_ = !(windowHandle() && windowHandle()->startSystemMove());
@@ -499,7 +523,7 @@ void TCalcForm::mouseMoveEvent(QMouseEvent* e) {
     move(e->globalPosition().toPoint() - dragOffset_);
     return;
   }
-  CalcImageMouseMove(e->position().toPoint() - kClient);
+  CalcImageMouseMove(OnFaceplate(e->position()));
 }
 
 void TCalcForm::contextMenuEvent(QContextMenuEvent* e) {

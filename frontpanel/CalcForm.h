@@ -33,14 +33,18 @@ std::string SpeedMessage(int ticks);
 // width and half its height on it.
 QPoint KeepHalfOnScreen(const QRect& frame, const QRect& available);
 
+// The zoom that fits the calculator into an available height: 1 where it fits, less where not.
+qreal FitZoom(int availableHeight);
+
 class TCalcForm : public QWidget, public Panel {
   Q_OBJECT
 
  public:
   static constexpr int kClientWidth = 307, kClientHeight = 576;
 
-  // dpr: the device pixel ratio the pictures are drawn at; 0 takes the application's.
-  explicit TCalcForm(QWidget* parent = nullptr, qreal dpr = 0);
+  // dpr: the device pixel ratio the pictures are drawn at; 0 takes the application's. zoom:
+  // the faceplate's size as a share of its own; 0 fits it to the screen's available height.
+  explicit TCalcForm(QWidget* parent = nullptr, qreal dpr = 0, qreal zoom = 0);
   ~TCalcForm() override;
 
   // Panel
@@ -83,6 +87,7 @@ class TCalcForm : public QWidget, public Panel {
   QLabel* HpImage() const { return hpImage_; }
   static constexpr qreal kLogoFaint = 0.3;
   qreal LogoOpacity() const;
+  qreal Zoom() const { return zoom_; }
   bool KeyHeld() const { return keyHeld_; }
   TCalcMenu* ContextMenu() const { return menu_; }
   const QImage& CalcImage() const { return calcImage_; }
@@ -112,6 +117,9 @@ class TCalcForm : public QWidget, public Panel {
   void BuildSpeedBar();
   void BuildTimers();
   QRect DeviceRect(QRect logical) const;
+  // A faceplate rectangle in window coordinates, and a window point on the faceplate.
+  QRect Zoomed(QRect faceplate) const;
+  QPoint OnFaceplate(QPointF window) const;
   QPoint Placed(int left, int top) const;
   void DrawKeyPressed(int index);
   void RestoreKey();
@@ -120,6 +128,8 @@ class TCalcForm : public QWidget, public Panel {
   bool StartsDrag(const QMouseEvent& e) const;
 
   qreal dpr_;
+  qreal zoom_;
+  qreal ink_;  // device pixels per faceplate pixel: dpr_ x zoom_
   QImage faceplate_;  // as drawn
   QImage calcImage_;  // what is shown, with a pressed key drawn into it
   QImage keyBackup_;

@@ -331,6 +331,29 @@ TEST_F(CalcFormTest, SpeedBarShowsOnlyAtTheBottomAtNormalSpeed) {
   EXPECT_FALSE(form->SpeedScrollBar()->isVisible());
 }
 
+// A calculator taller than the available height is zoomed to fit (at scale 2 a 1080-line
+// screen with a panel leaves 525 lines), and a zoomed one is clicked where it is drawn.
+TEST_F(CalcFormTest, AZoomedCalculatorFitsAndItsKeysAreWhereTheyAreDrawn) {
+  EXPECT_EQ(FitZoom(2000), 1.0);
+  EXPECT_EQ(FitZoom(578), 1.0);
+  EXPECT_DOUBLE_EQ(FitZoom(525), 525.0 / 578);
+  EXPECT_EQ(FitZoom(100), 0.25);
+  constexpr qreal zoom = 0.6;
+  form = std::make_unique<TCalcForm>(nullptr, 1.0, zoom);
+  SetPanel(form.get());
+  form->show();
+  EXPECT_EQ(form->size(), QSize(qRound(307 * zoom) + 2, qRound(576 * zoom) + 2));
+  const KeyRect& k = keyRects[KeyIndex(73)];
+  const QPoint centre(1 + qRound((k.x + k.width / 2) * zoom),
+                      1 + qRound((k.y + k.height / 2) * zoom));
+  QTest::mousePress(form.get(), Qt::LeftButton, Qt::NoModifier, centre);
+  EXPECT_EQ(Cpu.KeyDown, 73);
+  QTest::mouseRelease(form.get(), Qt::LeftButton, Qt::NoModifier, centre);
+  // The faceplate fills the zoomed window: its bottom row is drawn, not cut off.
+  const QImage shown = form->grab().toImage();
+  EXPECT_NE(shown.pixelColor(form->width() / 2, form->height() - 4), QColor(192, 192, 192));
+}
+
 // After a move the window comes back so that its top edge and at least half its width and
 // height are on the available area; a window already there stays.
 TEST_F(CalcFormTest, AMovedWindowComesBackOnScreen) {
