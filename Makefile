@@ -43,16 +43,17 @@ test-tsan: deps
 bench: build-release
 	@$(BUILD)-bench/bench/valdor_bench
 
-# Builds the program, the demonstration firmware and the two small tools (valdor-run, nutasm),
-# and starts VALDOR; its files live in the per-user folder, never in the build folder.
+# Builds the program, the RPN and the demonstration firmware and the two small tools
+# (valdor-run, nutasm), and starts VALDOR; its files live in the per-user folder, never in the
+# build folder.
 run: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target VALDOR demo_rom valdor-run nutasm
+	@cmake --build $(BUILD) -j $(JOBS) --target VALDOR rpn_rom demo_rom valdor-run nutasm
 	@cd $(BUILD) && ./VALDOR
 
-# Installs the programs, the demo firmware, the menu entry and the icon under PREFIX; builds
+# Installs the programs, the firmware, the menu entry and the icon under PREFIX; builds
 # only what is installed.
 PREFIX ?= /usr/local
-INSTALLED = VALDOR valdor-run nutasm demo_rom valdor_icons valdor_man valdor_docs
+INSTALLED = VALDOR valdor-run nutasm rpn_rom demo_rom valdor_icons valdor_man valdor_docs
 install: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED)
 	@cmake --install $(BUILD) --prefix $(PREFIX)

@@ -6,9 +6,11 @@ set(VALDOR_APP_ID org.valdor.VALDOR)
 set(VALDOR_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/valdor)
 
 install(TARGETS valdor-run nutasm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The demonstration firmware; a first start finds it at <bin>/../share/valdor/demo.rom and
-# copies its symbol file Entries.A into the new home folder.
-install(FILES ${DEMO_ROM} ${CMAKE_BINARY_DIR}/Entries.A ${CMAKE_SOURCE_DIR}/firmware/demo.asm
+# The RPN firmware; a first start finds it at <bin>/../share/valdor/rpn.rom and copies its
+# symbol file Entries.A into the new home folder. The demonstration firmware comes along, with
+# its source and symbols, to be read.
+install(FILES ${RPN_ROM} ${CMAKE_BINARY_DIR}/Entries.A ${DEMO_ROM} ${CMAKE_BINARY_DIR}/demo.sym
+              ${CMAKE_SOURCE_DIR}/firmware/demo.asm
         DESTINATION ${VALDOR_SHARE_DIR})
 
 if(TARGET VALDOR)
@@ -103,7 +105,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Microcode-level emulator of the HP-41C/CV
 set(CPACK_PACKAGE_DESCRIPTION
     "VALDOR runs the HP-41 calculators' own firmware on an emulated Nut CPU,
 with the data RAM, the LCD driver, the 41CX timer chip and the 82143A
-thermal printer. It comes with a headless runner (valdor-run), a
+thermal printer. It comes with an open firmware of its own that makes
+it a scientific RPN calculator, a headless runner (valdor-run), a
 microcode assembler (nutasm) and a demonstration firmware.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

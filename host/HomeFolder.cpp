@@ -55,11 +55,11 @@ std::string ProgramDataDir(const std::string& exeDir) {
   return canonical(exe);
 }
 
-std::string DemoRom(const std::string& exeDir) {
+std::string BundledRom(const std::string& exeDir) {
   const std::string dir = ProgramDataDir(exeDir);
   std::error_code ec;
-  if (dir.empty() || !fs::is_regular_file(dir + "demo.rom", ec)) return {};
-  return dir + "demo.rom";
+  if (dir.empty() || !fs::is_regular_file(dir + "rpn.rom", ec)) return {};
+  return dir + "rpn.rom";
 }
 
 std::string FindModuleFile(const std::string& file, const std::string& homeDir,
@@ -71,14 +71,14 @@ std::string FindModuleFile(const std::string& file, const std::string& homeDir,
   return homeDir + file;
 }
 
-std::string FirstIniText(const std::string& demoRom) {
+std::string FirstIniText(const std::string& firmware) {
   std::string text =
       "; VALDOR's configuration, read at every start.\n"
       ";\n"
       "; To run your own ROM images, list them in [ROM]: Modules is the number of entries, and\n"
       "; each entry Module<n> gives the start address, the file, and optionally the bank span.\n"
       "; A file name without a folder is taken from this folder, or else from the program's\n"
-      "; own data folder (where its demonstration firmware is). For example:\n"
+      "; own data folder (where the firmware that came with it is). For example:\n"
       ";   [ROM]\n"
       ";   Modules=3\n"
       ";   Module1=0 NUT0.ROM\n"
@@ -88,18 +88,19 @@ std::string FirstIniText(const std::string& demoRom) {
       "; The calculator's memory is kept in VALDOR.RAM beside this file.\n"
       "\n"
       "[ROM]\n";
-  if (demoRom.empty()) {
+  if (firmware.empty()) {
     text += "Modules=0\n";
   } else {
-    text += "; The demonstration firmware that came with the program.\n"
+    text += "; The open RPN firmware that came with the program (demo.rom, beside it, is a\n"
+            "; small firmware to read as an introduction to the microcode).\n"
             "Modules=1\n"
-            "Module1=0 " + demoRom + "\n";
+            "Module1=0 " + firmware + "\n";
   }
   return text;
 }
 
 bool PrepareHomeDir(const std::string& homeDir, const std::string& programName,
-                    const std::string& demoRom, std::string& error) {
+                    const std::string& firmware, std::string& error) {
   if (homeDir.empty()) {
     error = "no home folder: HOME is not set and the password database names no folder for this "
             "user (set VALDOR_HOME)";
@@ -117,17 +118,17 @@ bool PrepareHomeDir(const std::string& homeDir, const std::string& programName,
   if (!existed) fs::permissions(homeDir, fs::perms::owner_all, ec);
   const std::string ini = WithSlash(homeDir) + programName + ".Ini";
   if (fs::exists(fs::symlink_status(ini, ec))) return true;
-  // The demo is listed by its bare name: it is found in the home folder or else in the
+  // The firmware is listed by its bare name: it is found in the home folder or else in the
   // program's own data folder, so that the entry holds wherever the program is installed.
-  const std::string listed = demoRom.empty() ? "" : fs::path(demoRom).filename().string();
+  const std::string listed = firmware.empty() ? "" : fs::path(firmware).filename().string();
   if (!ReplaceFile(ini, FirstIniText(listed))) {
     error = WithReason("cannot write " + ini, errno);
     return false;
   }
-  // The demo's symbol file comes along, so the debugger names its routines; one already there
-  // is the user's and stays.
-  if (demoRom.empty()) return true;
-  const fs::path symbols = fs::path(demoRom).parent_path() / "Entries.A";
+  // The firmware's symbol file comes along, so the debugger names its routines; one already
+  // there is the user's and stays.
+  if (firmware.empty()) return true;
+  const fs::path symbols = fs::path(firmware).parent_path() / "Entries.A";
   const fs::path target = fs::path(WithSlash(homeDir) + "Entries.A");
   if (!fs::is_regular_file(symbols, ec) || fs::exists(fs::symlink_status(target, ec))) return true;
   fs::copy_file(symbols, target, ec);
@@ -141,5 +142,5 @@ bool PrepareHomeDir(const std::string& homeDir, const std::string& programName,
 bool PrepareHome(const HomeChoice& home, const std::string& programName,
                  const std::string& exeDir, std::string& error) {
   if (!home.perUser) return true;
-  return PrepareHomeDir(home.dir, programName, DemoRom(exeDir), error);
+  return PrepareHomeDir(home.dir, programName, BundledRom(exeDir), error);
 }

@@ -81,25 +81,25 @@ TEST_F(HomeFolderTest, PerUserDataFolderFollowsXdgRule) {
 
 // The program's data folder: the installed share folder, or the build folder for the programs
 // built there (VALDOR in it, valdor-run in its tools/ folder).
-TEST_F(HomeFolderTest, FindsTheProgramsDataFolderAndItsDemo) {
-  Touch(home + "usr/share/valdor/demo.rom");
+TEST_F(HomeFolderTest, FindsTheProgramsDataFolderAndItsFirmware) {
+  Touch(home + "usr/share/valdor/rpn.rom");
   fs::create_directories(home + "usr/bin");
   Touch(home + "build/CMakeCache.txt");
-  Touch(home + "build/demo.rom");
+  Touch(home + "build/rpn.rom");
   fs::create_directories(home + "build/tools");
   fs::create_directories(home + "bare");
   const struct {
     std::string exeDir, data, demo;
   } cases[] = {
-      {home + "usr/bin", home + "usr/share/valdor/", home + "usr/share/valdor/demo.rom"},
-      {home + "usr/bin/", home + "usr/share/valdor/", home + "usr/share/valdor/demo.rom"},
-      {home + "build", home + "build/", home + "build/demo.rom"},
-      {home + "build/tools/", home + "build/", home + "build/demo.rom"},
+      {home + "usr/bin", home + "usr/share/valdor/", home + "usr/share/valdor/rpn.rom"},
+      {home + "usr/bin/", home + "usr/share/valdor/", home + "usr/share/valdor/rpn.rom"},
+      {home + "build", home + "build/", home + "build/rpn.rom"},
+      {home + "build/tools/", home + "build/", home + "build/rpn.rom"},
       {home + "bare", home + "bare/", ""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ProgramDataDir(c.exeDir), c.data) << c.exeDir;
-    EXPECT_EQ(DemoRom(c.exeDir), c.demo) << c.exeDir;
+    EXPECT_EQ(BundledRom(c.exeDir), c.demo) << c.exeDir;
   }
 }
 
@@ -154,13 +154,13 @@ TEST_F(HomeFolderTest, FirstStartWritesConfigurationThatLoadsTheDemo) {
 // The demo is listed by name and never copied: a prefix with a space in it once made the first
 // start copy it over the user's own demo.rom.
 TEST_F(HomeFolderTest, DemoIsListedByNameAndNothingOfTheUsersIsOverwritten) {
-  Touch(home + "my programs/share/valdor/demo.rom", "demo bytes");
+  Touch(home + "my programs/share/valdor/rpn.rom", "firmware bytes");
   fs::create_directories(home + "my programs/bin");
-  Touch(home + "u/demo.rom", "mine");
+  Touch(home + "u/rpn.rom", "mine");
   std::string error;
   ASSERT_TRUE(PrepareHome({home + "u/", true}, "VALDOR", home + "my programs/bin", error)) << error;
-  EXPECT_NE(ReadFile(home + "u/VALDOR.Ini").find("Module1=0 demo.rom\n"), std::string::npos);
-  EXPECT_EQ(ReadFile(home + "u/demo.rom"), "mine");
+  EXPECT_NE(ReadFile(home + "u/VALDOR.Ini").find("Module1=0 rpn.rom\n"), std::string::npos);
+  EXPECT_EQ(ReadFile(home + "u/rpn.rom"), "mine");
 }
 
 // The demo's symbol file comes along at a first start, so that the debugger names its

@@ -17,7 +17,7 @@ class RunDebugTest : public RunnerFixture {
     const std::filesystem::path demo = rom ? rom : "demo.rom";
     ASSERT_TRUE(std::filesystem::exists(demo)) << demo;
     std::filesystem::copy_file(demo, home_ + "demo.rom");
-    std::filesystem::copy_file(demo.parent_path() / "Entries.A", home_ + "Entries.A");
+    std::filesystem::copy_file(demo.parent_path() / "demo.sym", home_ + "Entries.A");
     std::ofstream(home_ + "VALDOR.Ini") << "[ROM]\nModules=1\nModule1=0 demo.rom\n";
   }
 };

@@ -162,12 +162,12 @@ TEST_F(RunnerTest, NutasmSaysWhatAndWhy) {
   const struct {
     std::string args;
     int status;
-    const char* said;  // on standard output for status 0, else on standard error
+    std::string said;  // on standard output for status 0, else on standard error
   } cases[] = {
       {"--help", 0, "usage: nutasm"},
       {"--version", 0, "nutasm 1."},
       {"--bogus", 2, "unknown option '--bogus' (try --help)"},
-      {home_ + "missing.asm", 1, "missing.asm: No such file or directory"},
+      {home_ + "missing.asm", 1, "cannot read '" + home_ + "missing.asm': No such file or directory"},
       {"-o " + home_ + "gone/x.rom " + home_ + "ok.asm", 1, "gone/x.rom: No such file or directory"},
   };
   for (const auto& c : cases) {
@@ -198,7 +198,7 @@ TEST_F(RunnerTest, PerUserFolderIsSavedIntoOnlyWhenAsked) {
                             "err.txt";
     EXPECT_EQ(WEXITSTATUS(std::system(cmd.c_str())), 0) << c.args << Errors();
     EXPECT_EQ(std::filesystem::exists(user + "VALDOR.RAM"), c.saved) << c.args;
-    EXPECT_NE(Slurp(user + "VALDOR.Ini").find("Module1=0 demo.rom\n"), std::string::npos);
+    EXPECT_NE(Slurp(user + "VALDOR.Ini").find("Module1=0 rpn.rom\n"), std::string::npos);
     EXPECT_EQ(Errors().find("Cannot load"), std::string::npos) << Errors();
   }
   std::string out;
