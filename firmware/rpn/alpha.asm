@@ -483,3 +483,61 @@ ALADD1: SETHEX
         ?C<>0 WPT
         RTNC
         GOLNC ALAPP
+
+; KRASTO — ASTO nn: the first six characters of ALPHA go into the register as text (digit 13
+; 1, the bytes in 11..0 from the left; fewer characters leave zero bytes). X, RCL, STO and
+; VIEW carry it and show it, ARCL adds it to ALPHA; a function given it says ALPHA DATA.
+KRASTO: C=B W
+        N=C                     ; N = the register's address
+        SETHEX
+        C=0 W
+        DADD=C
+        C=REGN 8                ; the first of P O N M that holds a character...
+        ?C<>0 W
+        GOC AST8
+        C=REGN 7
+        ?C<>0 W
+        GOC AST7
+        C=REGN 6
+        ?C<>0 W
+        GOC AST6
+        C=REGN 5
+        A=C W
+        C=0 W
+        GONC AST1
+AST8:   A=C W                   ; ...in A, the one after it in B
+        C=REGN 7
+        GONC AST1
+AST7:   A=C W
+        C=REGN 6
+        GONC AST1
+AST6:   A=C W
+        C=REGN 5
+AST1:   BCEX W
+        ?A<>0 W
+        GONC AST3               ; ALPHA is empty
+AST2:   ?A<>0 S                 ; (every character's code is 1x or more)
+        GOC AST3
+        C=B W                   ; a byte left, from B into A
+        RCR 12
+        BCEX W
+        ACEX W
+        RCR 12
+        PT= 1
+        C=B WPT
+        A=C W
+        C=B W
+        C=0 WPT
+        BCEX W
+        GONC AST2
+AST3:   ACEX W
+        RCR 2                   ; the first six bytes to 11..0
+        PT= 13
+        LC 1
+        LC 0
+        M=C
+        C=N
+        DADD=C
+        C=M
+        DATA=C
+        GOLNC KYSHOW

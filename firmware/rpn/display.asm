@@ -135,6 +135,10 @@ DSX:    SETHEX
 ; ST 2 ENG, ST 3 FIX, ST 4 negative, ST 5 an exponent is shown, ST 6 digit grouping,
 ; ST 7 flag 28 (the radix mark is ".").
 DSNUM:  M=C
+        A=C W
+        A=A-1 S
+        ?A<>0 S
+        GOLNC DSALF             ; text that ASTO stored
         SETHEX
         C=0 W
         DADD=C
@@ -713,3 +717,16 @@ DSBY3:  ACEX W
         PT= 2
         LC 1
         GOLNC DSCHAR
+
+; DSALF — shows the text that ASTO stored in a register (M: digit 13 is 1, six bytes in
+; digits 11..0, the first in 11..10, zero bytes for none), left-justified. Depth 2.
+DSALF:  GSUBNC DSSEL
+        C=M
+        RCR 12                  ; the first byte on top
+        A=C W
+        B=A W
+        C=0 W
+        LDI 006
+        M=C
+        GSUBNC ALBYTES
+        GOLNC DSPAD

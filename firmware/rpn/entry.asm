@@ -185,7 +185,7 @@ ENCH2:  ?C<>0 PT
 ENCH3:  C=0 PT
 ENCH4:  REGN=C WENTST
         GONC ENDONE
-ENCHX:  C=REGN 3
+ENCHX:  GSUBNC XGET              ; (text has no sign either)
         ?C<>0 W                 ; zero has no sign
         GONC ENCHX1
         SETDEC
@@ -216,7 +216,7 @@ ENBKSP: SETHEX
         GOC ENBK2
         LC 15
         REGN=C WENTST
-        GONC ENDONE
+        GOLNC ENDONE
 ENBK2:  PT= 0
         C=C-1 PT
         ?C<>0 PT

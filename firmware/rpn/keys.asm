@@ -255,11 +255,15 @@ LIFTOFF: C=0 W
         REGN=C 15
         RTN
 
-; XGET — C = X; XYGET — A = Y, C = X. Changes: A, C, base (hexadecimal). Depth 1.
+; XGET — C = X; XYGET — A = Y, C = X: numbers for a function. Text that ASTO stored is
+; ALPHA DATA (no return). Changes: A, C, base (hexadecimal). Depth 1 (XYGET 2).
 XYGET:  SETHEX
         C=0 W
         DADD=C
+        C=REGN 3
+        GSUBNC XCHK
         C=REGN 2
+        GSUBNC XCHK
         A=C W
         C=REGN 3
         RTN
@@ -267,6 +271,12 @@ XGET:   SETHEX
         C=0 W
         DADD=C
         C=REGN 3
+; XCHK — returns when C is a number; ALPHA DATA (no return) for text that ASTO stored
+; (digit 13 is 1 there). Changes: A. Depth 1.
+XCHK:   A=C W
+        A=A-1 S
+        ?A<>0 S
+        GOLNC ERRALPHA
         RTN
 
 ; ----- Prompts ------------------------------------------------------------------------------

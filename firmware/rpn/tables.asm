@@ -279,7 +279,7 @@ RUNJMP:
         GOLNC ERRNONEX ; 6A CLRG
         GOLNC KRXCH    ; 6B X<>
         GOLNC KRARCL   ; 6C ARCL
-        GOLNC ERRNONEX ; 6D ASTO
+        GOLNC KRASTO   ; 6D ASTO
         GOLNC KRFC     ; 6E FC?
         GOLNC KRFSC    ; 6F FS?C
         GOLNC KRFCC    ; 70 FC?C

@@ -118,6 +118,14 @@ DISPLAY = [
     ("XEQ ALPHA 'SIZE' ALPHA 0 1 0 STO 1 0", "NONEXISTENT "),
     ("XEQ ALPHA 'SIZE' ALPHA 3 0 0 PRGM", "00 REG 4    "),
     ("XEQ ALPHA 'SIZE' ALPHA 3 0 5", "NO ROOM     "),
+    # ASTO: the first six characters as text in a register
+    ("ALPHA 'HELLO' ALPHA XEQ ALPHA 'ASTO' ALPHA 0 1 CLX RCL 0 1", "HELLO       "),
+    ("ALPHA 'ABCDEFGHIJ' ALPHA XEQ ALPHA 'ASTO' ALPHA .X", "ABCDEF      "),
+    ("ALPHA 'AB' ALPHA XEQ ALPHA 'ASTO' ALPHA 0 3 VIEW 0 3", "AB          "),
+    ("ALPHA 'ABC' ALPHA XEQ ALPHA 'ASTO' ALPHA .X 1 +", "ALPHA DATA  "),
+    ("ALPHA 'ABC' ALPHA XEQ ALPHA 'ASTO' ALPHA .X CHS", "ALPHA DATA  "),
+    ("ALPHA 'ABC' ALPHA XEQ ALPHA 'ASTO' ALPHA 0 2 XEQ ALPHA 'CLA' ALPHA ALPHA 'X=' ALPHA "
+     "XEQ ALPHA 'ARCL' ALPHA 0 2 XEQ ALPHA 'AVIEW' ALPHA", "X=ABC       "),
     # IND: the register named holds the number meant
     ("STO IND", "STO IND __  "),
     ("FIX IND", "FIX IND __  "),
