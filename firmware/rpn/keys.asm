@@ -256,14 +256,21 @@ LIFTOFF: C=0 W
         RTN
 
 ; XGET — C = X; XYGET — A = Y, C = X: numbers for a function. Text that ASTO stored is
-; ALPHA DATA (no return). Changes: A, C, base (hexadecimal). Depth 1 (XYGET 2).
+; ALPHA DATA (no return). Changes: A, C, base (hexadecimal). Depth 1.
 XYGET:  SETHEX
         C=0 W
         DADD=C
-        C=REGN 3
-        GSUBNC XCHK
         C=REGN 2
-        GSUBNC XCHK
+        A=C W
+        A=A-1 S
+        ?A<>0 S
+        GOLNC ERRALPHA
+        C=REGN 3
+        A=C W
+        A=A-1 S
+        ?A<>0 S
+        GOLNC ERRALPHA
+        C=REGN 2
         A=C W
         C=REGN 3
         RTN
