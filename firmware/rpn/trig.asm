@@ -2,7 +2,8 @@
 ;  trig.asm: trigonometric functions and coordinate changes
 ;
 ;  FSIN, FCOS, FTAN turn the angle into a quadrant and a rest r between 0 and 45 degrees
-;  (exactly, in decimal, in DEG and GRAD; with pi/2 to 28 digits in RAD), then turn the
+;  (exactly, in decimal, in DEG and GRAD; in RAD below 1000 with pi/2 to 28 digits, above
+;  with x / 2pi modulo 1 from the digits of 1/2pi about x's exponent), then turn the
 ;  vector (1, 0) by atan(10^-k) as often as the angle allows, for four values of k, and by
 ;  the small rest at the end (pseudo-multiplication). SIN and COS turn by r/2: with
 ;  t = tan(r/2) = y / x, sin r = 2t / (1 + t^2) and cos r = (1 - t^2) / (1 + t^2). TAN turns
@@ -35,8 +36,8 @@ TGFLAG  .equ 14                 ; status register d: the flags
 ; In: C = x. Out: C = the result, rounded to ten digits. Exact 0 where the reduced angle is
 ; 0 (SIN 180, COS 90, TAN 180 in DEG). TAN at a pole (TAN 90 in DEG): OUT OF RANGE, or with
 ; flag 24 +-9.999999999E99 with the sign of x. Changes A, B, C, M, N, P, ST 0..7, base,
-; DADD, 0C4..0CB. Depth 4 (TGROT takes 3 under it). Calls TGRED, TGROT, TGNSH, TGJMP, TGMUL,
-; TGDIV, TGPACK.
+; DADD, 0C4..0CB. Depth 4 (TGROT and TGRED take 3 under it). Calls TGRED, TGROT, TGNSH,
+; TGJMP, TGMUL, TGDIV, TGPACK.
 FSIN:   GSUBNC TGRED
         GSUBNC TGSGN
         GOLNC TGTRI
@@ -856,11 +857,10 @@ TGNXE:  SETHEX
 ;      ST 5: r = 0 (nothing else set). Otherwise TGWORK+TGRA = Psi and TGRJ = j, with
 ;      r/2 in radians = Psi * 10^-j, 0.99 <= Psi < 9.9 and j >= 1; TGRLV = 0.
 ; DEG and GRAD reduce exactly (an exponent above 13 counts as 13, which changes nothing
-; modulo 360 or 400). RAD subtracts multiples of pi/2 carried to 28 digits, from x with its
-; exponent capped at 12 (beyond 1E13 radians the result is not the sine of x).
+; modulo 360 or 400). RAD below 1000 subtracts multiples of pi/2 carried to 28 digits; from
+; 1000 to 9.999999999E99 TGRRP takes x / 2pi modulo 1 to 14 decimals, from a table.
 ; Also: SETDEC, ST 0 = 0. Changes A, B, C, M, N, P, ST 1, ST 2, DADD, 0C4..0CB.
-; Depth 2 (TGMUL, TGNRM,
-; TGHLF, the constant routines).
+; Depth 3 (TGPIA takes 2; TGMUL, TGNRM, TGHLF and the constant routines 1).
 TGRED:  CLRST
         SETDEC
         ?C<>0 S
@@ -1067,11 +1067,10 @@ TGRRZ:  C=0 W
 TGRR0:  C=M
         C=0 X
         GOLNC TGCNV
-TGRR1:  LDI 012
+TGRR1:  LDI 003
         ?A<C X
-        GOC TGRR2
-        A=C X                   ; exponent 12 at most
-TGRR2:  ACEX W
+        GOLNC TGRRP             ; e >= 3: by the digits of 1/2pi
+        ACEX W
         REGN=C TGRSY            ; X field: e, the first level
         A=C W
         C=M
@@ -1274,6 +1273,149 @@ TGHLF:  A=C W
         C=C+C W
         C=A+C W
         CSR W
+        RTN
+
+; TGRRP: the reduction in RAD for e >= 3 (e = A[2..0], M = |x|), in turns: with
+; x = m * 10^(e-9), m an integer of ten digits, and g = 10^(e-9) / 2pi modulo 1 from the
+; digits of 1/2pi about x's place (TGPIT), as H (its first 14 decimals) and L (the next 13),
+; F = x / 2pi modulo 1 = m H 10^-14 + m L 10^-27 modulo 1, good to 1E-14; then
+; 4F = q + f, and r = f pi/2, or (1 - f) pi/2 past the eighth. The cost does not grow with e.
+TGRRP:  ST=0 0                  ; (TGRED returns ST 0 = 0)
+        SETHEX
+        C=0 W
+        ACEX X                  ; C = e = 0ab (decimal)
+        RCR 11
+        A=C W                   ; A[4..3] = 16a + b in hexadecimal
+        RCR 1
+        C=0 X                   ; C[3] = a
+        C=C+C W
+        A=A-C W
+        C=C+C W
+        A=A-C W                 ; 16a + b - 2a - 4a = e
+        GSUBNC TGPIA
+        C=A+C M                 ; the address of the digits for e
+        GSUBNC TGRDD            ; H
+        B=A W
+        GSUBNC TGRDD
+        ASR W                   ; L: 13 digits (digit 13 0)
+        ABEX W
+        ACEX W
+        REGN=C TGRT             ; H
+        SETDEC
+        C=M
+        C=0 X                   ; m * 10^-9 in fixed point
+        PT= 3
+        GSUBNC TGMULP           ; A = m L * 10^-9, below 10 L < 10^14
+        ACEX W
+        REGN=C TGRA
+        C=REGN TGRT
+        BCEX W                  ; B = H
+        C=M
+        C=0 X
+        A=0 W
+        PT= 12
+TGRQ3:  ASL W                   ; m H modulo 10^14, from m's first digit (Horner)
+        C=C-1 PT
+        GOC TGRQ5
+TGRQ4:  A=A+B W                 ; (a carry past digit 13 is dropped: modulo 1)
+        C=C-1 PT
+        GONC TGRQ4
+TGRQ5:  ?PT= 3
+        GOC TGRQ6
+        DECPT
+        GONC TGRQ3
+TGRQ6:  C=REGN TGRA             ; + m L 10^-27: digits 13..4 of m L 10^-9 at 10^-14 and on
+        CSR W
+        CSR W
+        CSR W
+        CSR W
+        A=A+C W                 ; F * 10^14 (modulo 10^14)
+        C=0 W
+        PT= 13
+        LC 5
+        BCEX W                  ; B = 1/2
+        ?A<B W
+        GOC TGRQ7
+        ST=1 7                  ; the second half turn: quadrant 2 or 3
+TGRQ7:  ACEX W
+        C=C+C W                 ; 2F modulo 1
+        A=C W
+        ?A<B W
+        GOC TGRQ8
+        ST=1 6                  ; an odd quadrant
+TGRQ8:  C=C+C W                 ; f = 4F modulo 1
+        ?C<>0 W
+        GOC TGRQ9
+        ST=1 5                  ; r = 0
+        RTN
+TGRQ9:  A=C W
+        ?A<B W
+        GOC TGRQA
+        C=-C W                  ; past the eighth: 1 - f
+        ST=1 3
+TGRQA:  A=C W
+        C=0 W
+        LDI 002
+        C=-C X
+        ACEX W                  ; C * 10^-2 = the rest, f or 1 - f (digit 12 the units)
+        GSUBNC TGNRM
+        ACEX W
+        REGN=C TGRJ             ; the exponent
+        B=A W
+        GSUBNC TGCQ4
+        GSUBNC TGMUL            ; f (8 - 10 pi/4)
+        C=B W
+        C=C+C W
+        C=C+C W
+        C=C+C W
+        ACEX W
+        A=A-C W                 ; r/2 = f * 10 pi/4 * 10^-1 (TGRLV = -1)
+        GOLNC TGCV2
+
+; TGRDD: A = the next 14 digits of TGPIT, from the word at C[6..3] on (two digits a word, a
+; word every second address); C[6..3] moves past them. Written out seven times: a loop would
+; cost 4 instructions more a word. SETHEX. Changes A, C. Depth 1.
+TGRDD:  A=0 W
+        CXISA
+        A=A+C X
+        C=C+1 M
+        C=C+1 M
+        CXISA
+        ASL W
+        ASL W
+        A=A+C X
+        C=C+1 M
+        C=C+1 M
+        CXISA
+        ASL W
+        ASL W
+        A=A+C X
+        C=C+1 M
+        C=C+1 M
+        CXISA
+        ASL W
+        ASL W
+        A=A+C X
+        C=C+1 M
+        C=C+1 M
+        CXISA
+        ASL W
+        ASL W
+        A=A+C X
+        C=C+1 M
+        C=C+1 M
+        CXISA
+        ASL W
+        ASL W
+        A=A+C X
+        C=C+1 M
+        C=C+1 M
+        CXISA
+        ASL W
+        ASL W
+        A=A+C X
+        C=C+1 M
+        C=C+1 M
         RTN
 
 ; ---- The turning -----------------------------------------------------------------------------
@@ -1852,6 +1994,22 @@ TGCPI:  PT= 13                  ; pi
         LC 9
         LC 0
         RTN
+TGCQ4:  PT= 13                  ; 8 - 10 pi/4 (few digits: a cheap multiplier)
+        LC 0
+        LC 0
+        LC 1
+        LC 4
+        LC 6
+        LC 0
+        LC 1
+        LC 8
+        LC 3
+        LC 6
+        LC 6
+        LC 0
+        LC 2
+        LC 6
+        RTN
 TGC180: PT= 13                  ; 180/pi / 10
         LC 0
         LC 5
@@ -1931,6 +2089,20 @@ TGCKL:  PT= 13                  ; pi/2 * 10^13, its first 14 decimals
         LC 6
         LC 9
         LC 1
+        RTN
+; TGPIA: C[6..3] = TGPIT, the digits of 1/2pi (10^-9 / 2pi = 0.000000000159...),
+; word j the digits j and j + 1. Depth 2 (C=STK takes TGPIA's level back).
+TGPIA:  GSUBNC TGPIB
+TGPIT:  .word 000, 000, 000, 000, 000, 000, 000, 000, 001, 015, 059, 091, 015, 054
+        .word 049, 094, 043, 030, 009, 091, 018, 089, 095, 053, 033, 035, 057, 076
+        .word 068, 088, 088, 083, 037, 076, 063, 033, 037, 072, 025, 051, 014, 043
+        .word 036, 062, 020, 003, 034, 044, 045, 059, 096, 064, 045, 057, 074, 040
+        .word 004, 045, 056, 064, 044, 048, 087, 074, 047, 076, 066, 067, 073, 034
+        .word 044, 040, 005, 058, 088, 089, 096, 067, 079, 097, 076, 063, 034, 042
+        .word 022, 026, 065, 053, 035, 050, 009, 090, 001, 011, 013, 038, 080, 002
+        .word 027, 076, 066, 062, 025, 053, 030, 008, 085, 059, 095, 056, 060, 007
+        .word 072, 028, 084, 042, 027, 072, 026, 067, 075, 057, 079, 095, 058, 080
+TGPIB:  C=STK
         RTN
 ; ---- end of the generated constants
 TGATB:  C=STK                   ; C[6..3] = TGTK0

@@ -90,6 +90,39 @@ def check_forward(m, routine, mode, args, stats):
         judge(what, outcome, reg, exact_value(routine, f, r, eighths), cond(xr_full, r), (routine, mode), stats)
 
 
+def check_rad_large(m, rng, n):
+    """SIN, COS and TAN in RAD of |x| >= 1000 up to 9.999999999E99, and of the ten-digit
+    numbers nearest to multiples of pi/2 (a reduced angle down to 1E-10): the result must lie
+    within 2 units of the tenth digit plus what an error of 2E-12 in the reduced angle makes
+    (|f'| * 2E-12), whatever the condition number."""
+    xs = [random_arg(rng, 3, 99) for i in range(n)]
+    for i in range(n):
+        d = rng.randint(2, 8)
+        k = rng.randint(10 ** d, 10 ** (d + 1))
+        xs.append(Decimal(mpmath.nstr(k * mpmath.pi / 2, 10)) * rng.choice((1, -1)))
+    xs += [Decimal(v) for v in ("9.999999999E99", "1E13", "1E99", "-5.555555555E55", "1.7E19", "9.999999999E12")]
+    with mpmath.workdps(200):
+        for routine, f, df in (("FSIN", mpmath.sin, mpmath.cos), ("FCOS", mpmath.cos, lambda t: -mpmath.sin(t)),
+                               ("FTAN", mpmath.tan, lambda t: mpmath.sec(t) ** 2)):
+            got = m.call(routine, LAYERS, [(ZERO, to_reg(x)) for x in xs], RAD)
+            for x, (outcome, reg) in zip(xs, got):
+                xm = mpmath.mpf(str(x))
+                exact, slope = decimal(f(xm)), df(xm)
+                v = from_reg(reg) if outcome == OK else None
+                if v is None:
+                    fail("RAD %s %s: outcome %d (%s)" % (routine, x, outcome, reg_text(reg)))
+                    continue
+                allowed = 2 + Decimal(mpmath.nstr(abs(slope) * mpmath.mpf("2E-12"), 20)) / harness_unit(exact)
+                e = ulps(v, exact)
+                if e > allowed:
+                    fail("RAD %s %s: %s, exact %s: %.2f units (allowed %.2f)" % (routine, x, v, exact, e, allowed))
+
+
+def harness_unit(exact):
+    """One unit of the tenth significant digit of exact (not 0)."""
+    return Decimal(1).scaleb(exact.adjusted() - 9)
+
+
 def decimal(v):
     return Decimal(mpmath.nstr(v, 40, min_fixed=-1000, max_fixed=1000))
 
@@ -361,6 +394,7 @@ def main():
         pairs = [(random_arg(rng, -2, hi if i % 2 else 3), random_arg(rng, -99, 99)) for i in range(n)]
         check_p2r(m, mode, pairs, stats)
         timing[("FP2R", mode)] = instruction_counts(m, "FP2R", pairs[:probes], MODES[mode])
+    check_rad_large(m, rng, n // 2)
     xs = [random_arg(rng, -99, 99) for i in range(n)]
     check_d2r(m, xs, stats)
     for routine in ("FD2R", "FR2D"):
