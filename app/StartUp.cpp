@@ -166,6 +166,7 @@ void StartUp(const LifeCycleWaits& waits) {
   // Kept in 8 bits as configured; a value above 15 is shown at the darkest contrast.
   contrast = static_cast<uint8_t>(std::min(ini.ReadInteger("Calc", "Contrast", 15) & 0xFF, 15));
   panel.applyContrast();
+  panel.ZoomMainWindow(ini.ReadInteger("Calc", "Zoom", 0));
   panel.PlaceMainWindow(ini.ReadInteger("Calc", "Left", -1), ini.ReadInteger("Calc", "Top", -1));
   host.ProcessMessages();
 
@@ -220,7 +221,8 @@ void SaveSettings() {
                   ini.WriteInteger("CPU", "Turbo", Turbo ? 1 : 0) &&
                   ini.WriteInteger("Calc", "Left", panel.MainLeft()) &&
                   ini.WriteInteger("Calc", "Top", panel.MainTop()) &&
-                  ini.WriteInteger("Calc", "Contrast", contrast);
+                  ini.WriteInteger("Calc", "Contrast", contrast) &&
+                  (panel.MainZoom() <= 0 || ini.WriteInteger("Calc", "Zoom", panel.MainZoom()));
   if (!ok) {
     TheHost().FileError(WithReason("Unable to write to " + ini.Path(), ini.LastError()));
     return;

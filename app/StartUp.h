@@ -46,7 +46,8 @@ void StartUp(const LifeCycleWaits& waits = {});
 // Shows the shut-down messages and saves the RAM image (Running is already 0); false when the
 // image was to be saved and could not be.
 bool ShutDown(const LifeCycleWaits& waits = {});
-// Writes "Ticks", "Turbo", "Left", "Top", "Contrast" and the printer window's placement.
+// Writes "Ticks", "Turbo", "Left", "Top", "Contrast", "Zoom" once the user has resized the
+// calculator, and the printer window's placement.
 void SaveSettings();
 
 // The desktop program's breakpoint file (valdor-run leaves it alone: its runs stay deterministic

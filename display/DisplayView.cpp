@@ -207,6 +207,10 @@ QColor ContrastColour(int contrast) {
   return QColor(16 * q, 16 * q, 64);
 }
 
+void PaintInLogicalPixels(QPainter& p, qreal dpr) {
+  if (dpr < 1) p.scale(dpr, dpr);
+}
+
 DisplayView::DisplayView(qreal dpr)
     : dpr_(dpr),
       fontImage_(BuildFontStrip()),
@@ -230,6 +234,7 @@ DisplayView::DisplayView(qreal dpr)
 // drawn at device resolution, so diagonals are smooth instead of enlarged pixel steps.
 void DisplayView::drawCharacters(const std::string& text) {
   QPainter p(&dispImage_);
+  PaintInLogicalPixels(p, dpr_);
   p.setRenderHint(QPainter::Antialiasing, dpr_ != 1.0);
   p.setPen(Qt::NoPen);
   p.setBrush(textColour_);
@@ -259,6 +264,7 @@ void DisplayView::drawCharacters(const std::string& text) {
 
 void DisplayView::drawPunctuation(const std::string& text) {
   QPainter p(&dispImage_);
+  PaintInLogicalPixels(p, dpr_);
   for (int i = 1; i <= 12; ++i) {
     const char c = i <= static_cast<int>(text.size()) ? text[i - 1] : ' ';
     // ",", ".", ":" and ";" are cells 0..3; anything else draws the blank cell 4.
@@ -272,6 +278,7 @@ void DisplayView::drawPunctuation(const std::string& text) {
 void DisplayView::drawAnnunciators(const std::string& text) {
   annImage_.fill(kDisplayBackground);
   QPainter p(&annImage_);
+  PaintInLogicalPixels(p, dpr_);
   p.setFont(annFont_);
   p.setPen(textColour_);
   p.drawText(QRectF(0, 0, kDispWidth, kAnnHeight), Qt::AlignLeft | Qt::AlignTop,

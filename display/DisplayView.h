@@ -7,6 +7,13 @@
 #include <QImage>
 #include <string>
 
+class QPainter;
+
+// Makes a painter on a picture drawn at device pixel ratio dpr work in logical pixels. QPainter
+// applies a picture's ratio only from 1 up; below 1 (a calculator made smaller than its own
+// size at ratio 1) the painter is scaled here, or it would draw the full-size picture's corner.
+void PaintInLogicalPixels(QPainter& p, qreal dpr);
+
 // Background of both display images.
 inline const QColor kDisplayBackground(168, 168, 144);
 

@@ -41,15 +41,14 @@ const QRect kDispRect(26, 44, 253, 21);
 const QRect kAnnRect(26, 68, 253, 14);
 const QRect kHpRect(137, 115, 32, 34);
 constexpr int kSpeedBarTop = 564;
+// The resize grip, in the faceplate's bottom-right corner above the speed bar.
+const QRect kGripRect(293, 550, 12, 12);
 
-// r is the window rectangle of the button, zoomed.
-QToolButton* SmallButton(QWidget* parent, QRect r, qreal zoom, const QString& hint) {
+QToolButton* SmallButton(QWidget* parent, const QString& hint) {
   auto* b = new QToolButton(parent);
-  b->setGeometry(r);
   b->setAutoRaise(true);
   b->setToolTip(hint);
   b->setFocusPolicy(Qt::NoFocus);
-  b->setIconSize(QSize(16, 16) * zoom);
   return b;
 }
 
@@ -102,6 +101,31 @@ qreal FitZoom(int availableHeight) {
   return std::clamp(availableHeight / whole, 0.25, 1.0);
 }
 
+namespace {
+// The zoom at which the faceplate fills a window size along its tighter side.
+qreal FillZoom(QSize window) {
+  return std::min((window.width() - 2 * kBorder) / qreal(TCalcForm::kClientWidth),
+                  (window.height() - 2 * kBorder) / qreal(TCalcForm::kClientHeight));
+}
+}  // namespace
+
+qreal MaxZoom(QSize available) {
+  return std::max(0.1, std::floor(FillZoom(available) * 100) / 100);
+}
+
+qreal MinZoom(QSize available) {
+  return std::min(0.5, MaxZoom(available));
+}
+
+// A window size comes from a zoom rounded to whole pixels: the nearest percent gives it back.
+qreal ZoomOfSize(QSize window) {
+  return std::max(0.1, std::round(FillZoom(window) * 100) / 100);
+}
+
+QSize TCalcForm::SizeAt(qreal zoom) {
+  return {qRound(kClientWidth * zoom) + 2 * kBorder, qRound(kClientHeight * zoom) + 2 * kBorder};
+}
+
 int SpeedBarTicks(int position) {
   const int p = std::clamp(position, 0, kSpeedPositions - 1);
   return static_cast<int>(std::lround(1024.0 * std::exp2(-p / 4.0)));
@@ -132,8 +156,9 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr, qreal zoom)
       ink_(dpr_ * zoom_),
       view_(ink_) {
   setWindowTitle("VALDOR");
-  setFixedSize(qRound(kClientWidth * zoom_) + 2 * kBorder,
-               qRound(kClientHeight * zoom_) + 2 * kBorder);
+  setMinimumSize(SizeAt(std::min(zoom_, MinZoom(Available()))));
+  setMaximumSize(SizeAt(std::max(zoom_, MaxZoom(Available()))));
+  resize(SizeAt(zoom_));
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
 
@@ -143,30 +168,30 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr, qreal zoom)
   menu_ = new TCalcMenu(this);
   BuildButtons();
   BuildSpeedBar();
-  view_.applyContrast(5);
+  grip_ = new QWidget(this);
+  grip_->setCursor(Qt::SizeFDiagCursor);
+  grip_->setToolTip("Drag to resize the calculator ...");
+  grip_->installEventFilter(this);
+  placed_.emplace_back(grip_, kGripRect);
+  view_.applyContrast(shownContrast_);
   BuildTimers();
+  LayOut();
 }
 
 // The name and foot printed on the faceplate, and the debugger's logo.
 void TCalcForm::BuildLabels() {
-  auto* name = new QLabel("VALDOR 1.0", this);
-  name->setGeometry(Zoomed(QRect(61, 4, 185, 13)));
-  name->setAlignment(Qt::AlignCenter);
-  name->setStyleSheet(
-      QString("color: #d8c8a0; font: bold %1pt 'Liberation Sans';").arg(8 * zoom_));
-  name->setAttribute(Qt::WA_TransparentForMouseEvents);
-  auto* foot = new QLabel("An HP-41 microcode emulator", this);
-  foot->setGeometry(Zoomed(QRect(49, 537, 208, 28)));
-  foot->setAlignment(Qt::AlignCenter);
-  foot->setWordWrap(true);
-  foot->setStyleSheet(QString("color: #b0a080; font: %1pt 'Liberation Sans';").arg(7 * zoom_));
-  foot->setAttribute(Qt::WA_TransparentForMouseEvents);
+  name_ = new QLabel("VALDOR 1.0", this);
+  placed_.emplace_back(name_, QRect(61, 4, 185, 13));
+  name_->setAlignment(Qt::AlignCenter);
+  name_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  foot_ = new QLabel("An HP-41 microcode emulator", this);
+  placed_.emplace_back(foot_, QRect(49, 537, 208, 28));
+  foot_->setAlignment(Qt::AlignCenter);
+  foot_->setWordWrap(true);
+  foot_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   hpImage_ = new QLabel(this);
-  hpImage_->setGeometry(Zoomed(kHpRect));
-  QPixmap logo = DrawLogo(ink_);
-  logo.setDevicePixelRatio(dpr_);  // its size zoomed, its pixels the screen's
-  hpImage_->setPixmap(logo);
+  placed_.emplace_back(hpImage_, kHpRect);
   hpImage_->setToolTip("Launching debugger ...");
   // Faint until the pointer is over it, so that it can be found.
   logoEffect_ = new QGraphicsOpacityEffect(hpImage_);
@@ -178,45 +203,123 @@ void TCalcForm::BuildLabels() {
 
 // The small buttons along the top.
 void TCalcForm::BuildButtons() {
-  auto* centre = SmallButton(this, Zoomed(QRect(0, 0, 16, 16)), zoom_, "Center emulator on screen ...");
-  centre->setIcon(DrawButtonGlyph(ButtonGlyph::Centre, ink_));
+  // A button, its faceplate rectangle and its glyph (none: a text button).
+  auto button = [this](QRect r, std::optional<ButtonGlyph> glyph, const QString& hint) {
+    QToolButton* b = SmallButton(this, hint);
+    placed_.emplace_back(b, r);
+    glyphed_.push_back({b, glyph});
+    return b;
+  };
+  auto* centre = button(QRect(0, 0, 16, 16), ButtonGlyph::Centre, "Center emulator on screen ...");
   connect(centre, &QToolButton::clicked, this, [this] { CenterSpeedButtonClick(); });
-  turboButton_ = SmallButton(this, Zoomed(QRect(18, 0, 16, 16)), zoom_, "Turbo / normal speed ...");
-  // On, the glyph is lit in the accent colour on a dark face, so it reads in both states.
-  QIcon turbo(DrawButtonGlyph(ButtonGlyph::Turbo, ink_));
-  turbo.addPixmap(DrawButtonGlyph(ButtonGlyph::Turbo, ink_, true), QIcon::Normal, QIcon::On);
-  turboButton_->setIcon(turbo);
+  turboButton_ = button(QRect(18, 0, 16, 16), ButtonGlyph::Turbo, "Turbo / normal speed ...");
   turboButton_->setCheckable(true);
   turboButton_->setStyleSheet(
       "QToolButton:checked { background: rgb(20, 17, 15); border: 1px solid rgb(236, 146, 52);"
       " border-radius: 3px; }");
   connect(turboButton_, &QToolButton::clicked, this, [this] { TurboSpeedButtonClick(); });
-  auto* minus = SmallButton(this, Zoomed(QRect(8, 16, 16, 16)), zoom_, "Decrease contrast ...");
+  auto* minus = button(QRect(8, 16, 16, 16), std::nullopt, "Decrease contrast ...");
   minus->setText("-");
-  minus->setStyleSheet("color: #e0d8c0; font-weight: bold;");
   connect(minus, &QToolButton::clicked, this, [this] { DecreaseContrastSpeedButtonClick(); });
-  auto* plus = SmallButton(this, Zoomed(QRect(282, 16, 16, 16)), zoom_, "Increase contrast ...");
+  auto* plus = button(QRect(282, 16, 16, 16), std::nullopt, "Increase contrast ...");
   plus->setText("+");
-  plus->setStyleSheet("color: #e0d8c0; font-weight: bold;");
   connect(plus, &QToolButton::clicked, this, [this] { IncreaseContrastSpeedButtonClick(); });
-  printerButton_ = SmallButton(this, Zoomed(QRect(254, 0, 16, 16)), zoom_, "Activate or deactivate printer ...");
-  printerButton_->setIcon(DrawButtonGlyph(ButtonGlyph::Printer, ink_));
+  printerButton_ =
+      button(QRect(254, 0, 16, 16), ButtonGlyph::Printer, "Activate or deactivate printer ...");
   printerButton_->setCheckable(true);
   connect(printerButton_, &QToolButton::clicked, this, [this] { DovadaSpeedButtonClick(); });
   SetPrinterMainWindow(this);
   // Hiding the printer window (close box, Esc) sets this button up.
   SetPrinterHiddenHandler([this] { printerButton_->setChecked(false); });
-  auto* minimise = SmallButton(this, Zoomed(QRect(273, 0, 16, 16)), zoom_, "Minimize emulator ...");
-  minimise->setIcon(DrawButtonGlyph(ButtonGlyph::Minimise, ink_));
+  auto* minimise = button(QRect(273, 0, 16, 16), ButtonGlyph::Minimise, "Minimize emulator ...");
   connect(minimise, &QToolButton::clicked, this, [this] { showMinimized(); });
-  auto* exit = SmallButton(this, Zoomed(QRect(291, 0, 16, 16)), zoom_, "Close emulator ...");
-  exit->setIcon(DrawButtonGlyph(ButtonGlyph::Exit, ink_));
+  auto* exit = button(QRect(291, 0, 16, 16), ButtonGlyph::Exit, "Close emulator ...");
   connect(exit, &QToolButton::clicked, this, [this] { close(); });
+}
+
+// Everything drawn at the zoom: positions, the button glyphs, the logo and the label fonts.
+void TCalcForm::LayOut() {
+  for (const auto& [widget, r] : placed_) widget->setGeometry(Zoomed(r));
+  for (const Glyphed& g : glyphed_) {
+    g.button->setIconSize(QSize(16, 16) * zoom_);
+    if (!g.glyph) {
+      g.button->setStyleSheet(QString("color: #e0d8c0; font-weight: bold; font-size: %1px;")
+                                  .arg(std::max(6, qRound(12 * zoom_))));
+      continue;
+    }
+    const ButtonGlyph glyph = *g.glyph;
+    QIcon icon(DrawButtonGlyph(glyph, ink_));
+    // On, the turbo glyph is lit in the accent colour on a dark face, so it reads in both states.
+    if (glyph == ButtonGlyph::Turbo)
+      icon.addPixmap(DrawButtonGlyph(glyph, ink_, true), QIcon::Normal, QIcon::On);
+    g.button->setIcon(icon);
+  }
+  name_->setStyleSheet(
+      QString("color: #d8c8a0; font: bold %1pt 'Liberation Sans';").arg(8 * zoom_));
+  foot_->setStyleSheet(QString("color: #b0a080; font: %1pt 'Liberation Sans';").arg(7 * zoom_));
+  QPixmap logo = DrawLogo(ink_);
+  logo.setDevicePixelRatio(dpr_);  // its size zoomed, its pixels the screen's
+  hpImage_->setPixmap(logo);
+}
+
+// The pictures are drawn again at the new ink, the display from what it shows, a held key
+// pressed again.
+void TCalcForm::Rescale(qreal zoom) {
+  const int held = keyHeld_ ? heldKeyIndex_ : -1;
+  zoom_ = zoom;
+  ink_ = dpr_ * zoom_;
+  view_ = DisplayView(ink_);
+  view_.applyContrast(shownContrast_);
+  if (drawn_ & 1) view_.drawCharacters(shownChars_);
+  if (drawn_ & 2) view_.drawPunctuation(shownPunct_);
+  if (drawn_ & 4) view_.drawAnnunciators(shownAnn_);
+  faceplate_ = DrawFaceplate(ink_);
+  calcImage_ = faceplate_;
+  keyHeld_ = false;
+  if (held >= 0) DrawKeyPressed(held);
+  LayOut();
+  setMinimumSize(SizeAt(std::min(zoom_, MinZoom(Available()))));
+  setMaximumSize(SizeAt(std::max(zoom_, MaxZoom(Available()))));
+  resize(SizeAt(zoom_));
+  update();
+}
+
+QSize TCalcForm::Available() const {
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  return s->availableGeometry().size();
+}
+
+void TCalcForm::ZoomTo(qreal zoom) {
+  const QSize area = Available();
+  zoom = std::clamp(std::round(zoom * 100) / 100, MinZoom(area), MaxZoom(area));
+  if (zoom != zoom_)
+    Rescale(zoom);
+  else if (size() != SizeAt(zoom_))
+    resize(SizeAt(zoom_));
+}
+
+// A window grown past the available area's right or bottom edge moves back onto it.
+void TCalcForm::FitOnScreen() {
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  const QRect area = s->availableGeometry(), frame = frameGeometry();
+  const QPoint back(std::max(area.left(), std::min(frame.x(), area.right() + 1 - frame.width())),
+                    std::max(area.top(), std::min(frame.y(), area.bottom() + 1 - frame.height())));
+  if (back != frame.topLeft()) move(pos() + back - frame.topLeft());
+}
+
+void TCalcForm::ZoomMainWindow(int percent) {
+  if (percent <= 0) return;  // not configured: the zoom that fits the screen stays
+  userZoomed_ = true;
+  ZoomTo(percent / 100.0);
+}
+
+int TCalcForm::MainZoom() {
+  return userZoomed_ ? qRound(zoom_ * 100) : 0;
 }
 
 void TCalcForm::BuildSpeedBar() {
   speedBar_ = new SpeedBar(Qt::Horizontal, this);
-  speedBar_->setGeometry(Zoomed(QRect(0, kSpeedBarTop, 307, 12)));
+  placed_.emplace_back(speedBar_, QRect(0, kSpeedBarTop, 307, 12));
   speedBar_->setRange(0, kSpeedPositions - 1);
   speedBar_->setSingleStep(1);
   speedBar_->setPageStep(4);  // an octave: half or twice the speed
@@ -246,6 +349,17 @@ void TCalcForm::BuildTimers() {
     const QPoint back = KeepHalfOnScreen(frameGeometry(), s->availableGeometry());
     if (back != frameGeometry().topLeft()) move(back);
   });
+  // A resize by the window manager keeps no aspect: once it has ended, the window takes the
+  // zoom that fits in what it was given.
+  resizeTimer_ = new QTimer(this);
+  resizeTimer_->setSingleShot(true);
+  resizeTimer_->setInterval(200);
+  connect(resizeTimer_, &QTimer::timeout, this, [this] {
+    if (size() == SizeAt(zoom_)) return;
+    userZoomed_ = true;
+    ZoomTo(ZoomOfSize(size()));
+    FitOnScreen();
+  });
   // Turbo from the configuration checks the button before the first show.
   connect(turboButton_, &QToolButton::toggled, this, [this] { ArmIdleRedraw(); });
 }
@@ -258,23 +372,28 @@ TCalcForm::~TCalcForm() {
 
 void TCalcForm::drawCharacters(const std::string& text) {
   shownChars_ = text;
+  drawn_ |= 1;
   view_.drawCharacters(text);
   update(Zoomed(kDispRect));
 }
 
 void TCalcForm::drawPunctuation(const std::string& text) {
+  shownPunct_ = text;
+  drawn_ |= 2;
   view_.drawPunctuation(text);
   update(Zoomed(kDispRect));
 }
 
 void TCalcForm::drawAnnunciators(const std::string& text) {
   shownAnn_ = text;
+  drawn_ |= 4;
   view_.drawAnnunciators(text);
   update(Zoomed(kAnnRect));
 }
 
 void TCalcForm::applyContrast() {
-  view_.applyContrast(contrast.load() & 15);
+  shownContrast_ = contrast.load() & 15;
+  view_.applyContrast(shownContrast_);
   redrawer_.EmptyCaches();
 }
 
@@ -486,6 +605,11 @@ void TCalcForm::paintEvent(QPaintEvent*) {
   p.drawImage(QPoint(0, 0), calcImage_);
   p.drawImage(kDispRect.topLeft(), view_.DispImage());
   p.drawImage(kAnnRect.topLeft(), view_.AnnImage());
+  // The resize grip's three diagonal ridges.
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(176, 160, 128), 1.2));
+  const QPoint corner = kGripRect.bottomRight();
+  for (int d : {3, 7, 11}) p.drawLine(corner - QPoint(d, 0), corner - QPoint(0, d));
 }
 
 // Only the faceplate picture itself drags the window, where it has no key, and not with a
@@ -572,6 +696,26 @@ void TCalcForm::keyReleaseEvent(QKeyEvent* e) {
 }
 
 bool TCalcForm::eventFilter(QObject* watched, QEvent* event) {
+  // The grip: the corner follows the pointer along the faceplate's diagonal.
+  if (watched == grip_) {
+    auto* m = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
+      gripStart_ = m->globalPosition().toPoint();
+      gripZoom_ = zoom_;
+      return true;
+    }
+    if (event->type() == QEvent::MouseMove && (m->buttons() & Qt::LeftButton)) {
+      const QPointF d = m->globalPosition() - QPointF(gripStart_);
+      const qreal w = kClientWidth, h = kClientHeight;
+      userZoomed_ = true;
+      ZoomTo(gripZoom_ + (d.x() * w + d.y() * h) / (w * w + h * h));
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+      FitOnScreen();
+      return true;
+    }
+  }
   if (watched == hpImage_ && event->type() == QEvent::MouseButtonDblClick) {
     HpImageDblClick();
     return true;
@@ -590,6 +734,11 @@ bool TCalcForm::eventFilter(QObject* watched, QEvent* event) {
 void TCalcForm::moveEvent(QMoveEvent* e) {
   QWidget::moveEvent(e);
   if (isVisible()) settleTimer_->start();
+}
+
+void TCalcForm::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  if (resizeTimer_ && size() != SizeAt(zoom_)) resizeTimer_->start();
 }
 
 void TCalcForm::closeEvent(QCloseEvent* e) {

@@ -6,10 +6,14 @@
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "app/StartUp.h"
 #include "display/DisplayView.h"
 #include "display/Lcd.h"
+#include "frontpanel/FaceplateView.h"
 #include "host/Panel.h"
 
 class QGraphicsOpacityEffect;
@@ -35,6 +39,12 @@ QPoint KeepHalfOnScreen(const QRect& frame, const QRect& available);
 
 // The zoom that fits the calculator into an available height: 1 where it fits, less where not.
 qreal FitZoom(int availableHeight);
+// The zooms a user may give the calculator on an available area: from half its size to the
+// largest that fits the area (less than half where even half does not fit).
+qreal MaxZoom(QSize available);
+qreal MinZoom(QSize available);
+// The zoom of a window size: the faceplate filling it along its tighter side, in whole percent.
+qreal ZoomOfSize(QSize window);
 
 class TCalcForm : public QWidget, public Panel {
   Q_OBJECT
@@ -61,6 +71,16 @@ class TCalcForm : public QWidget, public Panel {
   void SetSpeedBar(int ticks) override;
   int MainLeft() override { return pos().x(); }
   int MainTop() override { return pos().y(); }
+  void ZoomMainWindow(int percent) override;
+  int MainZoom() override;
+
+  // Redraws the whole window at a new zoom (kept within MinZoom and MaxZoom of the screen),
+  // its top-left corner staying where it is: the resize grip, the window manager's resize and
+  // the configuration come here.
+  void ZoomTo(qreal zoom);
+  // The window's size at a zoom: the faceplate zoomed inside the one-pixel border.
+  static QSize SizeAt(qreal zoom);
+  QWidget* ResizeGrip() const { return grip_; }
 
   // The keyboard of the faceplate, in faceplate coordinates (left or middle button; the right
   // one opens the context menu).
@@ -109,6 +129,7 @@ class TCalcForm : public QWidget, public Panel {
   void keyReleaseEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void moveEvent(QMoveEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -116,6 +137,11 @@ class TCalcForm : public QWidget, public Panel {
   void BuildButtons();
   void BuildSpeedBar();
   void BuildTimers();
+  // Geometry, pictures and fonts of the components at the current zoom.
+  void LayOut();
+  void Rescale(qreal zoom);
+  QSize Available() const;
+  void FitOnScreen();
   QRect DeviceRect(QRect logical) const;
   // A faceplate rectangle in window coordinates, and a window point on the faceplate.
   QRect Zoomed(QRect faceplate) const;
@@ -145,10 +171,26 @@ class TCalcForm : public QWidget, public Panel {
   QToolButton* printerButton_ = nullptr;
   QScrollBar* speedBar_ = nullptr;
   QLabel* hpImage_ = nullptr;
+  QLabel* name_ = nullptr;
+  QLabel* foot_ = nullptr;
+  QWidget* grip_ = nullptr;
+  struct Glyphed {
+    QToolButton* button;
+    std::optional<ButtonGlyph> glyph;  // none: a text button
+  };
+  std::vector<std::pair<QWidget*, QRect>> placed_;  // components and their faceplate rectangles
+  std::vector<Glyphed> glyphed_;
+  QPoint gripStart_;    // global position where the grip was pressed
+  qreal gripZoom_ = 0;  // the zoom then
+  bool userZoomed_ = false;
+  int shownContrast_ = 5;
+  std::string shownPunct_;
+  unsigned drawn_ = 0;  // which of characters (1), punctuation (2), annunciators (4) were drawn
+  QTimer* resizeTimer_ = nullptr;  // a window-manager resize has ended: snap to a zoom
   QGraphicsOpacityEffect* logoEffect_ = nullptr;
   TCalcMenu* menu_ = nullptr;
   QTimer* idleTimer_ = nullptr;
-  QTimer* settleTimer_ = nullptr;  // a move has ended once no other follows for a while
+  QTimer* settleTimer_ = nullptr;      // a move has ended once no other follows for a while
   std::map<quint64, int> pcKeysDown_;  // PC key identity -> calculator key it pressed
   QPoint dragOffset_;
   bool manualDrag_ = false;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "display/DisplayView.h"
 #include "frontpanel/Keys.h"
 
 namespace {
@@ -270,6 +271,7 @@ QImage DrawFaceplate(qreal dpr) {
   QImage image(qRound(kWidth * dpr), qRound(kHeight * dpr), QImage::Format_RGB32);
   image.setDevicePixelRatio(dpr);
   QPainter p(&image);
+  PaintInLogicalPixels(p, dpr);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   DrawCase(p);
@@ -284,6 +286,7 @@ QPixmap DrawLogo(qreal dpr) {
   image.setDevicePixelRatio(dpr);
   image.fill(Qt::transparent);
   QPainter p(&image);
+  PaintInLogicalPixels(p, dpr);
   p.setRenderHint(QPainter::Antialiasing);
   // A gold-rimmed blue badge carrying a starburst-display "V".
   QLinearGradient g(0, 0, 0, 34);
@@ -306,6 +309,7 @@ QPixmap DrawButtonGlyph(ButtonGlyph glyph, qreal dpr, bool lit) {
   image.setDevicePixelRatio(dpr);
   image.fill(Qt::transparent);
   QPainter p(&image);
+  PaintInLogicalPixels(p, dpr);
   p.setRenderHint(QPainter::Antialiasing);
   const QColor ink = lit ? kShiftColour : QColor(232, 228, 218);
   const QPen pen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);

@@ -25,11 +25,17 @@ class Panel {
   virtual void RefreshDebugger() = 0;
   // Main window placement from the configured left and top (negative: centred).
   virtual void PlaceMainWindow(int left, int top) = 0;
+  // The main window's size as a percentage of its own, from the configuration (0 or less: fit
+  // to the screen); applied before the placement.
+  virtual void ZoomMainWindow(int /*percent*/) {}
   // Sets the speed bar to ticks and enables it.
   virtual void SetSpeedBar(int ticks) = 0;
   // The main window's current position, written back at exit.
   virtual int MainLeft() = 0;
   virtual int MainTop() = 0;
+  // The size the user gave the main window, as a percentage, written back at exit; 0 while it
+  // has not been resized (nothing is written then, so that it keeps fitting the screen).
+  virtual int MainZoom() { return 0; }
   // Writes the printer window's placement back, if that window was ever created.
   virtual void SavePrinterPlacement() {}
 };

@@ -354,6 +354,169 @@ TEST_F(CalcFormTest, AZoomedCalculatorFitsAndItsKeysAreWhereTheyAreDrawn) {
   EXPECT_NE(shown.pixelColor(form->width() / 2, form->height() - 4), QColor(192, 192, 192));
 }
 
+// The zooms a user may choose: from half the size to the largest that fits the available area
+// (less where even half does not fit), in whole percent; a size's zoom is the one that fits in it.
+TEST(Zoom, LimitsAndSizesAreInWholePercent) {
+  const struct {
+    QSize available;
+    qreal max, min;
+  } cases[] = {
+      {{1920, 1050}, 1.81, 0.5},  // 1048 / 576 = 1.819...
+      {{1366, 738}, 1.27, 0.5},
+      {{800, 600}, 1.03, 0.5},
+      {{300, 200}, 0.34, 0.34},  // half does not fit
+  };
+  for (const auto& c : cases) {
+    EXPECT_DOUBLE_EQ(MaxZoom(c.available), c.max) << c.available.height();
+    EXPECT_DOUBLE_EQ(MinZoom(c.available), c.min) << c.available.height();
+  }
+  for (qreal zoom : {0.5, 0.6, 0.75, 1.0, 1.37, 1.81}) {
+    EXPECT_DOUBLE_EQ(ZoomOfSize(TCalcForm::SizeAt(zoom)), zoom);
+    EXPECT_DOUBLE_EQ(ZoomOfSize(TCalcForm::SizeAt(zoom) + QSize(40, 0)), zoom) << "wider";
+  }
+  EXPECT_EQ(TCalcForm::SizeAt(1.0), QSize(309, 578));
+}
+
+class ZoomedFormTest : public CalcFormTest {
+ protected:
+  // A point of the faceplate in window coordinates at the form's zoom.
+  QPoint Z(qreal x, qreal y) const {
+    return QPoint(1 + qRound(x * form->Zoom()), 1 + qRound(y * form->Zoom()));
+  }
+  QPoint ZKey(int number) const {
+    const KeyRect& k = keyRects[KeyIndex(number)];
+    return Z(k.x + k.width / 2.0, k.y + k.height / 2.0);
+  }
+  // Drags the resize grip by d, through queued events.
+  void DragGrip(QPoint d) {
+    const QPoint grip = form->ResizeGrip()->geometry().center();
+    Post(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    Post(QEvent::MouseMove, grip + d / 2, Qt::LeftButton);
+    Post(QEvent::MouseMove, grip + d, Qt::LeftButton);
+    Post(QEvent::MouseButtonRelease, grip + d);
+  }
+};
+
+// The grip's corner follows the pointer along the faceplate's diagonal; keys, buttons, the speed
+// bar and the drag-to-move work where they are drawn at the new size, and the limits hold.
+TEST_F(ZoomedFormTest, TheGripResizesAndEverythingWorksWhereItIsDrawn) {
+  ASSERT_DOUBLE_EQ(form->Zoom(), 1.0);
+  form->drawCharacters("HELLO");
+  form->drawPunctuation("    .");
+  const QPoint topLeft = form->pos();
+  DragGrip(QPoint(-123, -230));  // 0.4 of the faceplate's width and height
+  ASSERT_DOUBLE_EQ(form->Zoom(), 0.6);
+  EXPECT_EQ(form->size(), TCalcForm::SizeAt(0.6));
+  EXPECT_EQ(form->pos(), topLeft);
+  EXPECT_EQ(form->MainZoom(), 60);
+  // The display is drawn again at the new size with what it showed.
+  DisplayView expected(form->devicePixelRatio() * 0.6);
+  expected.applyContrast(5);
+  expected.drawCharacters("HELLO");
+  expected.drawPunctuation("    .");
+  EXPECT_EQ(form->Display().DispImage(), expected.DispImage());
+
+  for (const KeyRect& k : keyRects) {
+    Post(QEvent::MouseButtonPress, ZKey(k.number), Qt::LeftButton);
+    EXPECT_EQ(Cpu.KeyDown, k.number);
+    Post(QEvent::MouseButtonRelease, ZKey(k.number));
+  }
+  const int before = contrast;
+  Post(QEvent::MouseButtonPress, Z(290, 24), Qt::LeftButton);  // the + button
+  Post(QEvent::MouseButtonRelease, Z(290, 24));
+  EXPECT_EQ(contrast, std::min(before + 1, 15));
+  Post(QEvent::MouseButtonPress, Z(26, 8), Qt::LeftButton);  // turbo
+  Post(QEvent::MouseButtonRelease, Z(26, 8));
+  EXPECT_TRUE(form->TurboSpeedButton()->isChecked());
+  form->TurboSpeedButton()->click();
+  form->SetSpeedBar(256);
+  Post(QEvent::MouseMove, Z(150, 570));
+  ASSERT_TRUE(form->SpeedScrollBar()->isVisible());
+  EXPECT_EQ(form->SpeedScrollBar()->geometry().bottom(), form->height() - 2);
+  Post(QEvent::MouseButtonPress, Z(60, 570), Qt::LeftButton);  // the track: an octave slower
+  Post(QEvent::MouseButtonRelease, Z(60, 570));
+  EXPECT_EQ(Ticks, 512);
+  const QPoint moved = form->pos();
+  Post(QEvent::MouseButtonPress, Z(80, 190), Qt::LeftButton);  // between keys
+  Post(QEvent::MouseMove, Z(80, 190) + QPoint(30, 20), Qt::LeftButton);
+  Post(QEvent::MouseButtonRelease, Z(80, 190) + QPoint(30, 20));
+  EXPECT_NE(form->pos(), moved);
+
+  const QSize available = form->screen()->availableGeometry().size();
+  DragGrip(QPoint(2000, 2000));
+  EXPECT_DOUBLE_EQ(form->Zoom(), MaxZoom(available));
+  DragGrip(QPoint(-2000, -2000));
+  EXPECT_DOUBLE_EQ(form->Zoom(), 0.5);
+  EXPECT_EQ(form->size(), TCalcForm::SizeAt(0.5));
+}
+
+// A window grown past the available area's bottom or right edge comes back onto it at the end
+// of the drag; one that still fits stays where it is.
+TEST_F(ZoomedFormTest, AWindowGrownPastTheScreenComesBackOnIt) {
+  const QRect area = form->screen()->availableGeometry();
+  form->ZoomTo(0.5);
+  for (const QPoint at :
+       {area.topLeft() + QPoint(100, 10), area.bottomRight() - QPoint(200, 300)}) {
+    form->move(at);
+    DragGrip(QPoint(2000, 2000));
+    const QRect frame = form->frameGeometry();
+    EXPECT_TRUE(area.contains(frame)) << at.x() << " " << at.y();
+    EXPECT_EQ(frame.topLeft(), QPoint(std::min(at.x(), area.right() + 1 - frame.width()),
+                                      std::min(at.y(), area.bottom() + 1 - frame.height())));
+    form->ZoomTo(0.5);
+  }
+}
+
+// A key held from the PC keyboard stays drawn pressed through a resize, and its release
+// leaves the window as a fresh one of that size.
+TEST_F(ZoomedFormTest, AKeyHeldThroughAResizeIsRestoredAtTheNewSize) {
+  form->ZoomTo(0.8);
+  QTest::keyPress(form.get(), Qt::Key_A);
+  form->ZoomTo(0.7);
+  EXPECT_TRUE(form->KeyHeld());
+  QTest::keyRelease(form.get(), Qt::Key_A);
+  TCalcForm fresh(nullptr, form->devicePixelRatio(), 0.7);
+  EXPECT_EQ(form->CalcImage(), fresh.CalcImage());
+}
+
+// The window manager's resize keeps no aspect: once it ends the window snaps to the zoom that
+// fits in the size it was given.
+TEST_F(ZoomedFormTest, AWindowManagerResizeSnapsToTheFaceplatesAspect) {
+  form->resize(250, 400);  // 248 / 307 = 0.807, 398 / 576 = 0.690
+  QTest::qWait(400);
+  EXPECT_DOUBLE_EQ(form->Zoom(), 0.69);
+  EXPECT_EQ(form->size(), TCalcForm::SizeAt(0.69));
+  EXPECT_EQ(form->MainZoom(), 69);
+}
+
+// "Zoom" in [Calc] is read at start (within the limits) and written back at exit once the user
+// has a size; without one nothing is written and the calculator keeps fitting the screen.
+TEST_F(ZoomedFormTest, TheSizeIsRestoredAtStartAndWrittenBack) {
+  const qreal max = MaxZoom(QGuiApplication::primaryScreen()->availableGeometry().size());
+  const struct {
+    const char* ini;
+    qreal zoom;
+    int written;  // -1: no such line
+  } cases[] = {
+      {"", 1.0, -1},
+      {"[Calc]\nZoom=0\n", 1.0, 0},  // the line stays as it was
+      {"[Calc]\nZoom=60\n", 0.6, 60},
+      {"[Calc]\nZoom=10\n", 0.5, 50},
+      {"[Calc]\nZoom=500\n", max, qRound(max * 100)},
+  };
+  for (const auto& c : cases) {
+    form = std::make_unique<TCalcForm>();
+    SetPanel(form.get());
+    WriteHomeFile("VALDOR.Ini", c.ini);
+    StartUp(kNoWaits);
+    EXPECT_DOUBLE_EQ(form->Zoom(), c.zoom) << c.ini;
+    EXPECT_EQ(form->size(), TCalcForm::SizeAt(c.zoom)) << c.ini;
+    SaveSettings();
+    EXPECT_EQ(ProfileFile(home + "VALDOR.Ini").ReadInteger("Calc", "Zoom", -1), c.written) << c.ini;
+    Cpu.Running = 0;
+  }
+}
+
 // After a move the window comes back so that its top edge and at least half its width and
 // height are on the available area; a window already there stays.
 TEST_F(CalcFormTest, AMovedWindowComesBackOnScreen) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
+#include "display/DisplayView.h"
 #include "frontpanel/FaceplateView.h"
 #include "frontpanel/Keys.h"
 
@@ -128,6 +130,52 @@ TEST(FaceplateTest, SmallPicturesHaveTheirSizesAndSomethingDrawn) {
     }
     for (int i = 0; i < glyphs.size(); ++i)
       for (int j = i + 1; j < glyphs.size(); ++j) EXPECT_NE(glyphs[i], glyphs[j]) << i << j;
+  }
+}
+
+// Below ratio 1 (a calculator made smaller than its own size) every picture is the whole
+// picture made smaller, not the corner of a full-size one: it looks like the full-size picture
+// scaled down.
+TEST(FaceplateTest, PicturesBelowRatioOneAreTheWholePictureSmaller) {
+  auto display = [](qreal dpr) {
+    DisplayView view(dpr);
+    view.applyContrast(15);
+    view.drawCharacters("-1.234567 88");
+    view.drawPunctuation("  .");
+    return view.DispImage();
+  };
+  auto annunciators = [](qreal dpr) {
+    DisplayView view(dpr);
+    view.applyContrast(15);
+    view.drawAnnunciators("USER  G RAD  0 1 2 3 4 PRGM ALPHA");
+    return view.AnnImage();
+  };
+  const struct {
+    const char* what;
+    std::function<QImage(qreal)> draw;
+  } cases[] = {
+      {"faceplate", [](qreal dpr) { return DrawFaceplate(dpr); }},
+      {"logo", [](qreal dpr) { return DrawLogo(dpr).toImage(); }},
+      {"glyph", [](qreal dpr) { return DrawButtonGlyph(ButtonGlyph::Exit, dpr).toImage(); }},
+      {"display", display},
+      {"annunciators", annunciators},
+  };
+  // The mean distance of two pictures of the same size, colour and opacity.
+  auto distance = [](const QImage& a, const QImage& b) {
+    long total = 0;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x)
+        total += Distance(a.pixelColor(x, y), b.pixelColor(x, y)) +
+                 std::abs(a.pixelColor(x, y).alpha() - b.pixelColor(x, y).alpha());
+    return total / (a.width() * a.height());
+  };
+  for (const auto& c : cases) {
+    const QImage small = c.draw(0.5).convertToFormat(QImage::Format_ARGB32);
+    const QImage full = c.draw(1.0).convertToFormat(QImage::Format_ARGB32);
+    const QImage scaled =
+        full.scaled(small.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage corner = full.copy(QRect(QPoint(0, 0), small.size()));
+    EXPECT_LT(distance(small, scaled), distance(small, corner)) << c.what;
   }
 }
 
