@@ -548,7 +548,15 @@ TEST_F(CpuThreadTest, AWakeFromSleepIsPacedFromTheClick) {
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
   std::printf("[ paced ] 601 instructions after a wake in %.1f ms\n", ms);
-  EXPECT_NEAR(ms, 95, 95 * 0.15);
+  // The fault is a burst: the first instructions run unpaced, in a few milliseconds. Under a
+  // sanitizer every instruction costs much more, so there only the lower bound is as strict.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  constexpr double kSlower = 0.5;
+#else
+  constexpr double kSlower = 0.15;
+#endif
+  EXPECT_GT(ms, 95 * 0.85);
+  EXPECT_LT(ms, 95 * (1 + kSlower));
 }
 
 TEST_F(CpuThreadTest, ThreadsCarryTheirNames) {
