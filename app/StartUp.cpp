@@ -19,6 +19,7 @@
 bool printerSwitch = false;
 bool IsNT = false;
 std::vector<std::string> LoadedImages;
+std::vector<std::string> LoadedEntries;
 
 bool StartedUp = false;
 bool RamImageUnreadable = false;
@@ -130,6 +131,7 @@ void ReadRamRanges(const ProfileFile& ini) {
 
 void LoadModules(const ProfileFile& ini) {
   LoadedImages.clear();
+  LoadedEntries.clear();
   const int32_t count = ini.ReadInteger("ROM", "Modules", 0);
   for (const int64_t i : EntryNumbers(ini, "ROM", count)) {
     const std::string value = ini.ReadString("ROM", "Module" + std::to_string(i), "");
@@ -137,8 +139,10 @@ void LoadModules(const ProfileFile& ini) {
     std::string bad;
     switch (ParseModuleEntry(value, entry, bad)) {
       case EntryParse::Ok:
-        if (LoadModuleImage(entry.start, ModulePath(entry.file), entry.span))
+        if (LoadModuleImage(entry.start, ModulePath(entry.file), entry.span, entry.bank)) {
           LoadedImages.push_back(ModulePath(entry.file));
+          LoadedEntries.push_back(value);
+        }
         break;
       case EntryParse::BadNumber:
         ReportBadInteger(bad);
@@ -156,7 +160,7 @@ uint8_t Priority(int32_t value) {
 
 }  // namespace
 
-void StartUp(const LifeCycleWaits& waits) {
+void StartUp(const LifeCycleWaits& waits, const std::string* memory) {
   Host& host = TheHost();
   Panel& panel = ThePanel();
   IsNT = host.IsNT();
@@ -173,9 +177,13 @@ void StartUp(const LifeCycleWaits& waits) {
   ReadRamRanges(ini);
   panel.drawCharacters("** VALDOR **");
   panel.drawPunctuation("");
-  // An image that is there but cannot be read is not saved over at shut-down.
-  const bool saveAllowed =
-      ini.ReadInteger("RAM", "Load", 1) == 0 || LoadRamImage(waits.skipWindowMs);
+  // An image that is there but cannot be read is not saved over at shut-down. A restart brings
+  // the memory it kept, and the protection of the start before it.
+  bool saveAllowed = !RamImageUnreadable;
+  if (memory)
+    ApplyRamImage(*memory);
+  else
+    saveAllowed = ini.ReadInteger("RAM", "Load", 1) == 0 || LoadRamImage(waits.skipWindowMs);
   RamImageUnreadable = !saveAllowed;
   if (RamRegisters[9][13] != 0) Cpu.ST[10] = 1;
   SaveRam = ini.ReadInteger("RAM", "Save", 1) != 0 && saveAllowed;

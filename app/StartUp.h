@@ -16,8 +16,10 @@ void InitMachine();
 extern bool printerSwitch;
 // The platform family flag; decides the default of "Sound".
 extern bool IsNT;
-// The module image files the last start-up loaded without a fault, in configuration order.
+// The module image files the last start-up loaded without a fault, in configuration order, and
+// the configuration entries ("ROM" "Module<n>" values) they came from.
 extern std::vector<std::string> LoadedImages;
+extern std::vector<std::string> LoadedEntries;
 
 // Applies one command-line argument ("/A", "/D", "/P", "/T", also with "-", any case);
 // returns false for an argument that is no switch (it is ignored).
@@ -41,8 +43,9 @@ extern bool StartedUp;
 // Set by StartUp when a RAM image was there but could not be read (it is then not saved over).
 extern bool RamImageUnreadable;
 
-// Initialises the machine and fills it from the configuration; Running = 1 at its end.
-void StartUp(const LifeCycleWaits& waits = {});
+// Initialises the machine and fills it from the configuration; Running = 1 at its end. With
+// memory (a RAM image's bytes), the registers come from it instead of the RAM image file.
+void StartUp(const LifeCycleWaits& waits = {}, const std::string* memory = nullptr);
 // Shows the shut-down messages and saves the RAM image (Running is already 0); false when the
 // image was to be saved and could not be.
 bool ShutDown(const LifeCycleWaits& waits = {});

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/Restart.h"
 #include "app/StartUp.h"
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
@@ -27,6 +30,7 @@
 #include "debugger/DebugForm.h"
 #include "frontpanel/FaceplateView.h"
 #include "frontpanel/Keys.h"
+#include "frontpanel/ModulesForm.h"
 #include "frontpanel/QtCalcMenu.h"
 #include "frontpanel/QtKeys.h"
 #include "host/Headless.h"
@@ -165,7 +169,8 @@ TCalcForm::TCalcForm(QWidget* parent, qreal dpr, qreal zoom)
   faceplate_ = DrawFaceplate(ink_);
   calcImage_ = faceplate_;
   BuildLabels();
-  menu_ = new TCalcMenu(this);
+  menu_ = new TCalcMenu(this, [this](const std::string* memory) { return Restart(memory); });
+  setAcceptDrops(true);
   BuildButtons();
   BuildSpeedBar();
   grip_ = new QWidget(this);
@@ -746,6 +751,11 @@ void TCalcForm::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
+  if (restarting_) {  // the memory is between two machines: it is saved once it is back
+    closeAfterRestart_ = true;
+    e->ignore();
+    return;
+  }
   // After a CPU error (Running 0) the memory is still the user's: it is saved all the same.
   if (Cpu.Running || (StartedUp && !shutDownRan_)) {
     closing_ = true;
@@ -756,4 +766,24 @@ void TCalcForm::closeEvent(QCloseEvent* e) {
     closing_ = false;
   }
   e->accept();
+}
+
+bool TCalcForm::Restart(const std::string* memory) {
+  if (restarting_ || closing_ || shutDownRan_ || !StartedUp) return false;
+  restarting_ = true;
+  RestartMachine(kNoWaits, memory);
+  turboButton_->setChecked(Turbo);
+  restarting_ = false;
+  if (closeAfterRestart_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  closeAfterRestart_ = false;
+  return true;
+}
+
+void TCalcForm::dragEnterEvent(QDragEnterEvent* e) {
+  AcceptFileDrag(e);
+}
+
+void TCalcForm::dropEvent(QDropEvent* e) {
+  TakeDroppedFiles(e, this,
+                   [this](const QStringList& files) { menu_->ShowModules()->AddFiles(files); });
 }

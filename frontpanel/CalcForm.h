@@ -117,6 +117,11 @@ class TCalcForm : public QWidget, public Panel {
   const std::string& ShownAnnunciators() const { return shownAnn_; }
   // The shut-down waits (shortened by tests).
   void SetShutDownWaits(uint32_t a, uint32_t b, uint32_t c);
+  // Sets the machine up again from the configuration without closing, keeping the memory or
+  // putting `memory` (a RAM image) in its place. A close asked for meanwhile runs afterwards.
+  // False when it cannot run now (closing, or a restart under way).
+  bool Restart(const std::string* memory = nullptr);
+  bool Restarting() const { return restarting_; }
   bool ShutDownRan() const { return shutDownRan_; }
 
  protected:
@@ -128,6 +133,8 @@ class TCalcForm : public QWidget, public Panel {
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
   void moveEvent(QMoveEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -196,5 +203,7 @@ class TCalcForm : public QWidget, public Panel {
   bool manualDrag_ = false;
   bool closing_ = false;
   bool shutDownRan_ = false;
+  bool restarting_ = false;
+  bool closeAfterRestart_ = false;
   LifeCycleWaits shutDownWaits_;
 };

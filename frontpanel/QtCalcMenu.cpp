@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,9 +12,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/Restart.h"
 #include "app/StartUp.h"
 #include "display/Lcd.h"
 #include "frontpanel/KeyMap.h"
+#include "frontpanel/ModulesForm.h"
 #include "host/Host.h"
 #include "tools/CharacterSet.h"
 
@@ -56,12 +59,55 @@ QString DisplayTextLine() {
   return QString::fromStdString(DisplayLineUtf8(shown.chars, shown.punct));
 }
 
-TCalcMenu::TCalcMenu(QWidget* parent) : QMenu(parent) {
+TCalcMenu::TCalcMenu(QWidget* parent, Restarter restart)
+    : QMenu(parent), restart_(std::move(restart)) {
   about_ = addAction("About VALDOR", this, [this] { ShowAbout(); });
   help_ = addAction("Help: PC keys", this, [this] { ShowHelp(); });
   addSeparator();
   copy_ = addAction("Copy display", this,
                     [] { QGuiApplication::clipboard()->setText(DisplayTextLine()); });
+  addSeparator();
+  modules_ = addAction("Modules…", this, [this] { ShowModules(); });
+  restartAction_ = addAction("Restart", this, [this] { restart_(nullptr); });
+  restartAction_->setToolTip("Set the calculator up again from VALDOR.Ini, keeping its memory");
+  saveMemory_ = addAction("Save memory as…", this, [this] {
+    const QString path = QFileDialog::getSaveFileName(
+        parentWidget(), "Save memory as", QString::fromStdString(TheHost().HomeDir()),
+        "RAM images (*.RAM *.ram);;All files (*)");
+    if (!path.isEmpty()) SaveMemoryAs(path);
+  });
+  loadMemory_ = addAction("Load memory…", this, [this] {
+    const QString path = QFileDialog::getOpenFileName(
+        parentWidget(), "Load memory", QString::fromStdString(TheHost().HomeDir()),
+        "RAM images (*.RAM *.ram *.bak);;All files (*)");
+    if (!path.isEmpty()) LoadMemory(path);
+  });
+}
+
+TModulesForm* TCalcMenu::ShowModules() {
+  if (!modulesWindow_) {
+    modulesWindow_ = new TModulesForm(parentWidget(), [this] { restart_(nullptr); });
+    modulesWindow_->resize(modulesWindow_->sizeHint().expandedTo(QSize(900, 520)));
+  } else if (!modulesWindow_->Edited()) {
+    modulesWindow_->Reload();
+  }
+  Raise(modulesWindow_);
+  return modulesWindow_;
+}
+
+void TCalcMenu::SaveMemoryAs(const QString& path) {
+  std::string error;
+  if (!::SaveMemoryAs(path.toStdString(), error))
+    TheHost().MessageBox("VALDOR", error);
+}
+
+void TCalcMenu::LoadMemory(const QString& path) {
+  std::string bytes, error;
+  if (!PrepareMemoryLoad(path.toStdString(), bytes, error)) {
+    TheHost().MessageBox("VALDOR", error);
+    return;
+  }
+  restart_(&bytes);
 }
 
 void TCalcMenu::ShowAbout() {

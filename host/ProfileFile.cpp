@@ -202,36 +202,54 @@ std::vector<std::string> ProfileFile::Keys(const std::string& section) const {
   return keys;
 }
 
+namespace {
+
+// Sets key to value in lines, or removes the key's line when value is empty (nullopt).
+void Edit(std::vector<std::string>& lines, const ProfileEdit& edit) {
+  const std::string eol = PreferredLineEnd(lines);
+  // Before a line is added after line i, line i must end.
+  auto terminate = [&](size_t i) {
+    if (LineEnd(lines[i]).empty()) lines[i] += eol;
+  };
+  const long header = FindSection(lines, edit.section);
+  if (header >= 0) {
+    const KeySearch found = FindKey(lines, header, edit.key);
+    if (found.line >= 0) {
+      const auto at = static_cast<size_t>(found.line);
+      if (!edit.value) {
+        lines.erase(lines.begin() + static_cast<long>(at));
+        return;
+      }
+      std::string& line = lines[at];
+      line = std::string(found.name) + "=" + *edit.value + std::string(LineEnd(line));
+    } else if (edit.value) {
+      const size_t after = static_cast<size_t>(found.lastKeyLine);
+      terminate(after);
+      lines.insert(lines.begin() + static_cast<long>(after) + 1,
+                   edit.key + "=" + *edit.value + eol);
+    }
+  } else if (edit.value) {
+    if (!lines.empty()) {
+      terminate(lines.size() - 1);
+      if (!Trim(Content(lines, lines.size() - 1), IsTrimmed).empty()) lines.push_back(eol);
+    }
+    lines.push_back("[" + edit.section + "]" + eol);
+    lines.push_back(edit.key + "=" + *edit.value + eol);
+  }
+}
+
+}  // namespace
+
 bool ProfileFile::WriteString(const std::string& section, const std::string& key,
                               const std::string& value) {
+  return Write({{section, key, value}});
+}
+
+bool ProfileFile::Write(const std::vector<ProfileEdit>& edits) {
   // Start from the file as it is now, so that writes through another instance are kept.
   const std::vector<std::string> onDisk = ReadLines(path_);
   lines_ = onDisk;
-  const std::string eol = PreferredLineEnd(lines_);
-  // Before a line is added after line i, line i must end.
-  auto terminate = [&](size_t i) {
-    if (LineEnd(lines_[i]).empty()) lines_[i] += eol;
-  };
-
-  const long header = FindSection(lines_, section);
-  if (header >= 0) {
-    const KeySearch found = FindKey(lines_, header, key);
-    if (found.line >= 0) {
-      std::string& line = lines_[static_cast<size_t>(found.line)];
-      line = std::string(found.name) + "=" + value + std::string(LineEnd(line));
-    } else {
-      const size_t after = static_cast<size_t>(found.lastKeyLine);
-      terminate(after);
-      lines_.insert(lines_.begin() + static_cast<long>(after) + 1, key + "=" + value + eol);
-    }
-  } else {
-    if (!lines_.empty()) {
-      terminate(lines_.size() - 1);
-      if (!Trim(Content(lines_, lines_.size() - 1), IsTrimmed).empty()) lines_.push_back(eol);
-    }
-    lines_.push_back("[" + section + "]" + eol);
-    lines_.push_back(key + "=" + value + eol);
-  }
+  for (const ProfileEdit& edit : edits) Edit(lines_, edit);
   if (!Save()) {
     lastError_ = errno;
     lines_ = onDisk;

@@ -5,8 +5,16 @@
 // included), and the file created on the first write.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+// One change of a key: set it to value, or remove its line when value is empty.
+struct ProfileEdit {
+  std::string section;
+  std::string key;
+  std::optional<std::string> value;
+};
 
 class ProfileFile {
  public:
@@ -25,6 +33,8 @@ class ProfileFile {
   // Writes the value as text and saves the file; false when the file cannot be written.
   bool WriteString(const std::string& section, const std::string& key, const std::string& value);
   bool WriteInteger(const std::string& section, const std::string& key, int32_t value);
+  // Applies the edits in order and saves the file once: all of them are written or none.
+  bool Write(const std::vector<ProfileEdit>& edits);
   // The errno of the last write that failed (0 if none did).
   int LastError() const { return lastError_; }
 

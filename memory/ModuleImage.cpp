@@ -23,7 +23,7 @@ namespace {
 constexpr int kBlockWords = 64;
 constexpr int64_t kPageWords = 4096;
 
-enum class Encoding { Words16, PackedMsbFirst, PackedLsbFirst };
+using Encoding = ImageEncoding;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -66,10 +66,11 @@ void DecodeBlock(Encoding encoding, const uint8_t* buf, uint16_t* words) {
 // are dropped and counted.
 class Placement {
  public:
-  Placement(int64_t start, int64_t span) : address_(start) {
-    // Out of range starts or spans place nothing. Spans above 17 behave like 17 (no address of
-    // the space reaches the limit), so clamping keeps start + span x 4096 from overflowing.
-    valid_ = start >= 0 && start <= 0xFFFF && span >= 1;
+  Placement(int64_t start, int64_t span, int64_t bank) : address_(start), bank_(bank) {
+    // Out of range starts, spans or banks place nothing. Spans above 17 behave like 17 (no
+    // address of the space reaches the limit), so clamping keeps start + span x 4096 from
+    // overflowing.
+    valid_ = start >= 0 && start <= 0xFFFF && span >= 1 && bank >= 0 && bank <= 3;
     limit_ = valid_ ? start + std::min<int64_t>(span, 17) * kPageWords : 0;
   }
 
@@ -96,20 +97,16 @@ class Placement {
 
  private:
   int64_t address_;
+  int64_t bank_;
   int64_t limit_ = 0;
-  int64_t bank_ = 0;
   int64_t refused_ = 0;
   bool valid_ = false;
 };
 
-}  // namespace
-
-bool LoadModuleImage(int64_t start, const std::string& path, int64_t span) {
-  // Only a regular file is an image: a folder cannot be read, a device such as /dev/zero
-  // never ends and a pipe could hold start-up forever.
-  ThePanel().drawAnnunciators(" Loading module image ...");
+// Opens an image for reading. Only a regular file is an image: a folder cannot be read, a
+// device such as /dev/zero never ends and a pipe could hold start-up forever.
+File OpenImage(const std::string& path, std::string& reason) {
   struct stat st {};
-  std::string reason;
   if (::stat(path.c_str(), &st) != 0)
     reason = std::strerror(errno);
   else if (S_ISDIR(st.st_mode))
@@ -118,6 +115,55 @@ bool LoadModuleImage(int64_t start, const std::string& path, int64_t span) {
     reason = "not a regular file";
   File file(reason.empty() ? std::fopen(path.c_str(), "rb") : nullptr);
   if (!file && reason.empty()) reason = std::strerror(errno);
+  return file;
+}
+
+// The encoding is chosen by the size alone when it is a multiple of 8192 bytes, else by the
+// extension.
+Encoding EncodingOf(int64_t size, bool r41) {
+  if (size >= 0 && size % 8192 == 0) return Encoding::Words16;
+  return r41 ? Encoding::PackedMsbFirst : Encoding::PackedLsbFirst;
+}
+
+}  // namespace
+
+ImageInfo ProbeModuleImage(const std::string& path) {
+  ImageInfo info;
+  File file = OpenImage(path, info.reason);
+  if (!file) return info;
+  if (std::fseek(file.get(), 0, SEEK_END) == 0) info.bytes = std::ftell(file.get());
+  const bool r41 = HasR41Extension(path);
+  info.encoding = EncodingOf(info.bytes, r41);
+  const int64_t data = info.bytes - (r41 ? 32 : 0);
+  info.words = info.encoding == Encoding::Words16 ? data / 2 : data * 8 / 10;
+  if (info.words <= 0) {
+    info.words = 0;
+    info.reason = r41 ? "no words after the .R41 header" : "empty file";
+  } else if (info.words % kPageWords != 0) {
+    info.reason = "holds " + std::to_string(info.words) +
+                  " words: an image holds whole pages of 4096 words";
+  } else {
+    info.valid = true;
+  }
+  return info;
+}
+
+const char* EncodingName(ImageEncoding encoding) {
+  switch (encoding) {
+    case Encoding::Words16:
+      return "2-byte words";
+    case Encoding::PackedMsbFirst:
+      return ".R41 packed";
+    case Encoding::PackedLsbFirst:
+      return "packed, low bit first";
+  }
+  return "";
+}
+
+bool LoadModuleImage(int64_t start, const std::string& path, int64_t span, int64_t bank) {
+  ThePanel().drawAnnunciators(" Loading module image ...");
+  std::string reason;
+  File file = OpenImage(path, reason);
   if (!file) {
     // A file problem, not the CPU's: the box is titled with the file's name.
     TheHost().MessageBox("Module file " + std::filesystem::path(path).filename().string(),
@@ -132,15 +178,10 @@ bool LoadModuleImage(int64_t start, const std::string& path, int64_t span) {
   const bool r41 = HasR41Extension(path);
   std::fseek(f, r41 ? 32 : 0, SEEK_SET);
 
-  Encoding encoding = Encoding::PackedLsbFirst;
-  if (size >= 0 && size % 8192 == 0) {
-    encoding = Encoding::Words16;
-  } else if (r41) {
-    encoding = Encoding::PackedMsbFirst;
-  }
+  const Encoding encoding = EncodingOf(size, r41);
   const size_t blockBytes = encoding == Encoding::Words16 ? 128 : 80;
 
-  Placement placement(start, span);
+  Placement placement(start, span, bank);
   bool failed = false;
   try {
     uint8_t buf[128];
@@ -176,10 +217,22 @@ EntryParse ParseModuleEntry(const std::string& value, ModuleEntry& entry, std::s
   if (start < 0 || start > 0xFFFF) return EntryParse::Skip;
 
   std::string file = value.substr(space + 1);
-  int64_t span = 16;
+  int64_t span = 16, bank = 0;
   const size_t spanSpace = file.find(' ');
   if (spanSpace != std::string::npos) {
-    const std::string spanText = file.substr(spanSpace + 1);
+    std::string spanText = file.substr(spanSpace + 1);
+    // The span may have blanks before it; the bank follows the span after a space.
+    const size_t spanAt = spanText.find_first_not_of(' ');
+    const size_t bankSpace =
+        spanAt == std::string::npos ? std::string::npos : spanText.find(' ', spanAt);
+    if (bankSpace != std::string::npos) {
+      const std::string bankText = spanText.substr(bankSpace + 1);
+      if (!TextToInteger(bankText, bank)) {
+        badText = bankText;
+        return EntryParse::BadNumber;
+      }
+      spanText.resize(bankSpace);
+    }
     if (!TextToInteger(spanText, span)) {
       badText = spanText;
       return EntryParse::BadNumber;
@@ -189,6 +242,7 @@ EntryParse ParseModuleEntry(const std::string& value, ModuleEntry& entry, std::s
   entry.start = start;
   entry.file = file;
   entry.span = span;
+  entry.bank = bank;
   return EntryParse::Ok;
 }
 

@@ -30,3 +30,6 @@ bool SaveRamImage();
 // The image as bytes, and its decoding into the present registers (file-free, for tests).
 std::string EncodeRamImage();
 void ApplyRamImage(const std::string& bytes);
+// Whether bytes are a RAM image: whole 9-byte records, register numbers below 1024, each at most
+// once and in increasing order, as an image is written. False with the reason when not.
+bool CheckRamImage(const std::string& bytes, std::string& reason);

@@ -53,6 +53,30 @@ void ApplyRamImage(const std::string& bytes) {
   }
 }
 
+bool CheckRamImage(const std::string& bytes, std::string& reason) {
+  if (bytes.empty()) {
+    reason = "the file is empty";
+    return false;
+  }
+  if (bytes.size() % kRecordBytes != 0) {
+    reason = std::to_string(bytes.size()) + " bytes are not whole records of 9 bytes";
+    return false;
+  }
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  long previous = -1;
+  for (size_t at = 0; at < bytes.size(); at += kRecordBytes) {
+    const long r = data[at] | (data[at + 1] << 8);
+    if (r >= kRamRegisters || r <= previous) {
+      reason = "record " + std::to_string(at / kRecordBytes + 1) + " names register " +
+               std::to_string(r) +
+               (r >= kRamRegisters ? ", past the last (1023)" : ", out of order");
+      return false;
+    }
+    previous = r;
+  }
+  return true;
+}
+
 bool LoadRamImage(uint32_t waitMs) {
   ThePanel().drawAnnunciators(" Hold ON to skip RAM loading ...");
   if (waitMs > 0) WaitProcessingMessages(waitMs);

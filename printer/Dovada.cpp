@@ -130,6 +130,12 @@ void SetPrinterMode(PrinterMode mode) {
   }
 }
 
+PrinterMode GetPrinterMode() {
+  const uint32_t status = PrinterStatus.load();
+  if (status & ModeTrace) return PrinterMode::Trace;
+  return status & ModeNorm ? PrinterMode::Norm : PrinterMode::Man;
+}
+
 namespace {
 void SetButton(uint32_t bit, bool down) {
   if (down) {

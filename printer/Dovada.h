@@ -26,6 +26,7 @@ inline std::string_view PrintLine() {
 // Setters of the printer window.
 enum class PrinterMode { Man, Norm, Trace };
 void SetPrinterMode(PrinterMode mode);
+PrinterMode GetPrinterMode();
 // The PRINT and ADV buttons. A click is latched: the next status read shows it even when the
 // button is up again by then.
 void SetPrintKey(bool down);

@@ -272,4 +272,33 @@ TEST_F(RamTest, FailedSavesAreReportedAndKeepThePreviousImage) {
   chmod(home.c_str(), 0700);
 }
 
+// A file offered as a snapshot of the memory is checked before anything is replaced by it.
+TEST_F(RamTest, CheckRamImageRefusesWhatNoSaveWrites) {
+  auto record = [](int r) {
+    std::string rec(9, '\x21');
+    rec[0] = static_cast<char>(r & 0xFF);
+    rec[1] = static_cast<char>(r >> 8);
+    return rec;
+  };
+  struct Case {
+    std::string bytes;
+    std::string reason;  // "" for an image
+  };
+  const Case cases[] = {
+      {record(0) + record(15) + record(1023), ""},
+      {EncodeRamImage(), ""},
+      {"", "the file is empty"},
+      {record(0) + "abc", "12 bytes are not whole records of 9 bytes"},
+      {record(0) + record(1024), "record 2 names register 1024, past the last (1023)"},
+      {record(5) + record(5), "record 2 names register 5, out of order"},
+      {record(9) + record(8), "record 2 names register 8, out of order"},
+      {std::string(90, 'x'), "record 1 names register 30840, past the last (1023)"},
+  };
+  for (const Case& c : cases) {
+    std::string reason;
+    EXPECT_EQ(CheckRamImage(c.bytes, reason), c.reason.empty()) << c.reason;
+    EXPECT_EQ(reason, c.reason);
+  }
+}
+
 }  // namespace

@@ -249,7 +249,15 @@ TEST_F(RomTest, SpanPutsFurtherPagesIntoBanks) {
   EXPECT_TRUE(LoadModuleImage(0xC000, WriteHomeFile("four.rom", PackLsbFirst(four)), 1));
   for (int b = 0; b < 4; ++b) ExpectPage(12, b, four, b * 4096u);
   EXPECT_EQ(Blocks().size(), 4u);
+
+  // A first bank other than 0: the pages after the span go on from it.
+  ClearRom();
+  EXPECT_TRUE(LoadModuleImage(0xA000, WriteHomeFile("two.rom", PackLsbFirst(two)), 1, 2));
+  EXPECT_EQ(Blocks(), (std::set<std::pair<int, int>>{{10, 2}, {10, 3}}));
+  ExpectPage(10, 3, two, 4096);
   EXPECT_TRUE(host.messages.empty());
+  EXPECT_FALSE(LoadModuleImage(0xA000, WriteHomeFile("two.rom", PackLsbFirst(two)), 1, 3));
+  EXPECT_FALSE(LoadModuleImage(0xA000, WriteHomeFile("two.rom", PackLsbFirst(two)), 1, 4));
 }
 
 TEST_F(RomTest, PlacementsOutsideTheSpaceAreDroppedAndReportedOnce) {
@@ -315,6 +323,7 @@ TEST_F(RomTest, ParseModuleEntry) {
     EntryParse result;
     int64_t start = 0, span = 0;
     std::string file = "";  // the file, or the text that did not convert
+    int64_t bank = 0;
   };
   const Case cases[] = {
       {"32768 NUT0.ROM", EntryParse::Ok, 32768, 16, "NUT0.ROM"},
@@ -330,7 +339,10 @@ TEST_F(RomTest, ParseModuleEntry) {
       {"abc a.rom", EntryParse::BadNumber, 0, 0, "abc"},
       {"99999999999 a.rom", EntryParse::BadNumber, 0, 0, "99999999999"},
       {"8000 a.rom x1", EntryParse::BadNumber, 0, 0, "x1"},
-      {"8000 a.rom 1 2", EntryParse::BadNumber, 0, 0, "1 2"},
+      {"8000 a.rom 1 2", EntryParse::Ok, 8000, 1, "a.rom", 2},
+      {"8000 a.rom  4 $3", EntryParse::Ok, 8000, 4, "a.rom", 3},
+      {"8000 a.rom 1 x", EntryParse::BadNumber, 0, 0, "x"},
+      {"8000 a.rom 1 2 3", EntryParse::BadNumber, 0, 0, "2 3"},
       {"8000 a.rom ", EntryParse::BadNumber, 0, 0, ""},
   };
   for (const Case& c : cases) {
@@ -342,6 +354,7 @@ TEST_F(RomTest, ParseModuleEntry) {
       EXPECT_EQ(e.start, c.start);
       EXPECT_EQ(e.file, c.file);
       EXPECT_EQ(e.span, c.span);
+      EXPECT_EQ(e.bank, c.bank);
     } else if (c.result == EntryParse::BadNumber) {
       EXPECT_EQ(bad, c.file);
     }
