@@ -1,11 +1,6 @@
 #include "app/Restart.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "cpu/Cpu.h"
 #include "cpu/CpuThread.h"
@@ -20,26 +15,6 @@ namespace {
 std::string ImageNow() {
   RamRegisters[9][13] = Cpu.ST[10] ? 1 : 0;
   return EncodeRamImage();
-}
-
-// The whole of a regular file; false with the reason otherwise.
-bool ReadRegularFile(const std::string& path, std::string& bytes, std::string& reason) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  bytes.assign(std::istreambuf_iterator<char>(in), {});
-  if (!in.good() && !in.eof()) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -73,12 +48,8 @@ bool SaveMemoryAs(const std::string& path, std::string& error) {
 
 bool PrepareMemoryLoad(const std::string& path, std::string& bytes, std::string& error) {
   std::string reason;
-  if (!ReadRegularFile(path, bytes, reason)) {
-    error = "Cannot read " + path + ": " + reason + ". The memory is unchanged.";
-    return false;
-  }
-  if (!CheckRamImage(bytes, reason)) {
-    error = path + " is not a RAM image: " + reason + ". The memory is unchanged.";
+  if (!ReadRamImageFile(path, bytes, reason)) {
+    error = "Cannot load the memory from " + path + ": " + reason + ". The memory is unchanged.";
     return false;
   }
   const std::string backup = HomeFile(kMemoryBackup);

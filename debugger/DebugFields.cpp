@@ -240,10 +240,14 @@ CodeLine ReadCodeLine() {
   return code;
 }
 
+std::string RamRegisterText(int n) {
+  return DigitText(RamRegisters[n]);
+}
+
 std::vector<std::string> MemoryListing() {
   std::vector<std::string> items;
   for (int n = 0; n < kRamRegisters; ++n)
-    if (RamExists[n]) items.push_back(HexDigits(n, 3) + " " + DigitText(RamRegisters[n]));
+    if (RamExists[n]) items.push_back(HexDigits(n, 3) + " " + RamRegisterText(n));
   return items;
 }
 

@@ -43,6 +43,8 @@ struct CodeLine {
 };
 CodeLine ReadCodeLine();
 
+// RAM register n as the memory list shows its digits: "00000000000000", digit 13 first.
+std::string RamRegisterText(int n);
 // One item per existing RAM register, in increasing order: "0FF 00000000000000".
 std::vector<std::string> MemoryListing();
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "host/Host.h"
@@ -25,11 +26,17 @@ void ApplyRecord(const uint8_t* rec) {
   }
 }
 
+std::string ImagePath() {
+  return RamImageFile.empty() ? HomeFile(".RAM") : RamImageFile;
+}
+
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
 }  // namespace
+
+std::string RamImageFile;
 
 std::string EncodeRamImage() {
   std::string bytes;
@@ -53,37 +60,13 @@ void ApplyRamImage(const std::string& bytes) {
   }
 }
 
-bool CheckRamImage(const std::string& bytes, std::string& reason) {
-  if (bytes.empty()) {
-    reason = "the file is empty";
-    return false;
-  }
-  if (bytes.size() % kRecordBytes != 0) {
-    reason = std::to_string(bytes.size()) + " bytes are not whole records of 9 bytes";
-    return false;
-  }
-  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  long previous = -1;
-  for (size_t at = 0; at < bytes.size(); at += kRecordBytes) {
-    const long r = data[at] | (data[at + 1] << 8);
-    if (r >= kRamRegisters || r <= previous) {
-      reason = "record " + std::to_string(at / kRecordBytes + 1) + " names register " +
-               std::to_string(r) +
-               (r >= kRamRegisters ? ", past the last (1023)" : ", out of order");
-      return false;
-    }
-    previous = r;
-  }
-  return true;
-}
-
 bool LoadRamImage(uint32_t waitMs) {
   ThePanel().drawAnnunciators(" Hold ON to skip RAM loading ...");
   if (waitMs > 0) WaitProcessingMessages(waitMs);
   const int32_t key = Cpu.KeyDown.load();
   if (key == 1 || key == 45) return true;  // ON or back-arrow held: start with cleared RAM
 
-  const std::string path = HomeFile(".RAM");
+  const std::string path = ImagePath();
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return true;  // no image yet
   // A folder, a device or a pipe in its place cannot be read (or never ends, or blocks).
@@ -114,10 +97,62 @@ bool SaveRamImage() {
   TheHost().ProcessMessages();
   // Digit 13 of register 9 carries ST 10 to the next run.
   RamRegisters[9][13] = Cpu.ST[10] ? 1 : 0;
-  const std::string path = HomeFile(".RAM");
+  const std::string path = ImagePath();
   if (!ReplaceFile(path, EncodeRamImage())) {
     TheHost().FileError(WithReason("Cannot save RAM image: " + path, errno));
     return false;
   }
   return true;
+}
+
+bool CheckRamImage(const std::string& bytes, std::string& reason) {
+  if (bytes.empty()) {
+    reason = "empty file";
+    return false;
+  }
+  if (bytes.size() % kRecordBytes != 0) {
+    reason = std::to_string(bytes.size()) + " bytes: not a whole number of 9-byte records";
+    return false;
+  }
+  bool seen[kRamRegisters] = {};
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  for (size_t at = 0; at < bytes.size(); at += kRecordBytes) {
+    const unsigned r = data[at] | (data[at + 1] << 8);
+    const std::string record = "record " + std::to_string(at / kRecordBytes + 1);
+    if (r >= kRamRegisters) {
+      reason = record + " is for register " + std::to_string(r) + " (registers are 0 to 1023)";
+      return false;
+    }
+    if (seen[r]) {
+      reason = record + " is for register " + std::to_string(r) + " again";
+      return false;
+    }
+    seen[r] = true;
+  }
+  return true;
+}
+
+bool ReadRamImageFile(const std::string& path, std::string& bytes, std::string& reason) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    reason = S_ISDIR(st.st_mode) ? "a folder" : "not a regular file";
+    return false;
+  }
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  bytes.clear();
+  char buf[4096];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, file.get())) > 0;) bytes.append(buf, n);
+  if (std::ferror(file.get())) {
+    reason = std::strerror(errno ? errno : EIO);
+    return false;
+  }
+  return CheckRamImage(bytes, reason);
 }

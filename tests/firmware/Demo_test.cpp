@@ -121,6 +121,29 @@ TEST_F(DemoRunTest, OnSwitchesOffAndOnlyOnWakesFromDeepSleep) {
   EXPECT_EQ(Run("--display --no-save --keys \"ON 5 ON\""), kGreeting);
 }
 
+// Under virtual time the stopwatch shows what the keys and the wait took, not the wall clock's
+// time, and two runs write the same trace byte for byte.
+TEST_F(DemoRunTest, StopwatchUnderVirtualTimeRunsTheSameEveryTime) {
+  std::string logs[2];
+  for (std::string& log : logs) {
+    EXPECT_EQ(Run("--no-save --virtual-time --trace --keys 'R/S wait:5s R/S' --display"),
+              "SW       5.37\n" + kNoAnnunciators + "\n");
+    log = Slurp(home_ + "VALDOR.LOG");
+  }
+  EXPECT_GT(logs[0].size(), 1000000u);
+  EXPECT_TRUE(logs[0] == logs[1]);  // not EXPECT_EQ: megabytes of text
+}
+
+// The automatic power-off after ten minutes of light sleep counts virtual time too; a register
+// set before the run is what the firmware finds.
+TEST_F(DemoRunTest, VirtualMinutesSwitchTheDisplayOffAndSetRegistersAreUsed) {
+  EXPECT_EQ(Run("--no-save --virtual-time --keys wait:10m --display"), kGreeting);
+  EXPECT_EQ(Run("--no-save --virtual-time --keys wait:11m --display"),
+            std::string(12, ' ') + "\n\n");
+  EXPECT_EQ(Run("--no-save --set R:1=123 --keys ENTER --display --print R:1"),
+            "\u03a3=       123\n" + kNoAnnunciators + "\nR:1=00000000000123\n");
+}
+
 // ----- In this process ------------------------------------------------------------------
 
 class DemoMachineTest : public MachineTest {

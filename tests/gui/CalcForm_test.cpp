@@ -628,7 +628,8 @@ TEST_F(CalcFormTest, RightButtonOpensTheMenuAndLeavesTheKeysAlone) {
   QStringList texts;
   for (QAction* a : menu->actions())
     if (!a->isSeparator()) texts << a->text();
-  EXPECT_EQ(texts, QStringList({"About VALDOR", "Help: PC keys", "Copy display"}));
+  EXPECT_EQ(texts, QStringList({"About VALDOR", "Help: PC keys", "Copy display", "Modules…",
+                                "Restart", "Save memory as…", "Load memory…"}));
   menu->hide();
   QTest::mouseRelease(form.get(), Qt::LeftButton, Qt::NoModifier, KeyCentre(73));
   EXPECT_EQ(Cpu.KeyDown, -1);

@@ -139,9 +139,9 @@ TEST_F(ModulesTest, SnapshotsRoundTripAndAFileThatIsNoImageChangesNothing) {
   // Files that are no RAM image: each refused with its reason, nothing replaced.
   std::filesystem::create_directory(home + "folder");
   const std::pair<std::string, std::string> refused[] = {
-      {WriteHomeFile("short.RAM", std::string(10, 'x')), "10 bytes are not whole records"},
-      {WriteHomeFile("empty.RAM", ""), "the file is empty"},
-      {home + "folder", "Is a directory"},
+      {WriteHomeFile("short.RAM", std::string(10, 'x')), "10 bytes: not a whole number of 9-byte records"},
+      {WriteHomeFile("empty.RAM", ""), "empty file"},
+      {home + "folder", "a folder"},
       {home + "missing.RAM", "No such file"},
   };
   for (const auto& [path, reason] : refused) {

@@ -272,33 +272,51 @@ TEST_F(RamTest, FailedSavesAreReportedAndKeepThePreviousImage) {
   chmod(home.c_str(), 0700);
 }
 
-// A file offered as a snapshot of the memory is checked before anything is replaced by it.
-TEST_F(RamTest, CheckRamImageRefusesWhatNoSaveWrites) {
-  auto record = [](int r) {
-    std::string rec(9, '\x21');
-    rec[0] = static_cast<char>(r & 0xFF);
-    rec[1] = static_cast<char>(r >> 8);
-    return rec;
-  };
-  struct Case {
+// The check the runner's --ram and the desktop's loading share, on bytes and on files.
+TEST_F(RamTest, CheckRamImageTellsWhatIsWrong) {
+  const std::string two = Record(0, 1) + Record(1023, 2);
+  const struct {
     std::string bytes;
-    std::string reason;  // "" for an image
+    const char* reason;  // empty: a valid image
+  } cases[] = {
+      {two, ""},
+      {Record(5, 0), ""},
+      {"", "empty file"},
+      {two + "\x05", "19 bytes: not a whole number of 9-byte records"},
+      {two.substr(0, 17), "17 bytes: not a whole number of 9-byte records"},
+      {two + Record(1024, 0), "record 3 is for register 1024 (registers are 0 to 1023)"},
+      {Record(0xFFFF, 0), "record 1 is for register 65535 (registers are 0 to 1023)"},
+      {two + Record(0, 3), "record 3 is for register 0 again"},
   };
-  const Case cases[] = {
-      {record(0) + record(15) + record(1023), ""},
-      {EncodeRamImage(), ""},
-      {"", "the file is empty"},
-      {record(0) + "abc", "12 bytes are not whole records of 9 bytes"},
-      {record(0) + record(1024), "record 2 names register 1024, past the last (1023)"},
-      {record(5) + record(5), "record 2 names register 5, out of order"},
-      {record(9) + record(8), "record 2 names register 8, out of order"},
-      {std::string(90, 'x'), "record 1 names register 30840, past the last (1023)"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     std::string reason;
-    EXPECT_EQ(CheckRamImage(c.bytes, reason), c.reason.empty()) << c.reason;
+    EXPECT_EQ(CheckRamImage(c.bytes, reason), !*c.reason) << c.reason;
     EXPECT_EQ(reason, c.reason);
+    // A file with these bytes reads back as the same verdict.
+    const std::string path = WriteHomeFile("image.ram", c.bytes);
+    std::string bytes, fileReason;
+    EXPECT_EQ(ReadRamImageFile(path, bytes, fileReason), !*c.reason) << c.reason;
+    EXPECT_EQ(fileReason, c.reason);
   }
+  std::string bytes, reason;
+  EXPECT_FALSE(ReadRamImageFile(home + "missing.ram", bytes, reason));
+  EXPECT_EQ(reason, "No such file or directory");
+  EXPECT_FALSE(ReadRamImageFile(home, bytes, reason));
+  EXPECT_EQ(reason, "a folder");
+}
+
+// Another image file replaces the home's for loading and saving, and the home's stays as it was.
+TEST_F(RamTest, ImageFileStandsInForTheHomes) {
+  WriteHomeFile("VALDOR.RAM", Record(3, 0x11));
+  const std::string other = WriteHomeFile("other.ram", Record(3, 0x22));
+  RamImageFile = other;
+  LoadRamImage(0);
+  EXPECT_EQ(DigitsText(RamRegisters[3]), "22222222222222");
+  RamRegisters[3].fill(4);
+  EXPECT_TRUE(SaveRamImage());
+  RamImageFile.clear();
+  EXPECT_EQ(ReadFile(ImagePath()), Record(3, 0x11));
+  EXPECT_EQ(ReadFile(other).substr(3 * 9, 9), Record(3, 0x44));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "support/RunnerFixture.h"
+#include "tools/nutasm/Assembler.h"
 
 namespace {
 
@@ -38,6 +39,17 @@ class RunnerTest : public RunnerFixture {
     std::ofstream(home_ + "VALDOR.Ini") << "[ROM]\nModules=1\nModule1=0 fw.rom\n";
   }
 
+  // Assembles source into the firmware at page 0.
+  void FirmwareFrom(const std::string& source) {
+    const nutasm::Program program = nutasm::Assemble(source, "fw.asm");
+    ASSERT_TRUE(program.Ok()) << program.errors.front();
+    nutasm::Image image;
+    std::string error;
+    ASSERT_TRUE(nutasm::BuildImage(program, nutasm::ImageFormat::Words16, image, error)) << error;
+    std::ofstream(home_ + "fw.rom", std::ios::binary) << image.bytes;
+    std::ofstream(home_ + "VALDOR.Ini") << "[ROM]\nModules=1\nModule1=0 fw.rom\n";
+  }
+
   int Run(const std::string& args, std::string* out = nullptr) { return RunTool(args, out); }
 };
 
@@ -47,6 +59,35 @@ const std::vector<uint16_t> kHello = {
     0x130, 0x010, 0x270, 0x130, 0x0FD, 0x3F0, 0x19C, 0x210, 0x150, 0x310, 0x310, 0x3D0, 0x010,
     0x010, 0x010, 0x010, 0x010, 0x010, 0x010, 0x028, 0x19C, 0x010, 0x010, 0x010, 0x010, 0x010,
     0x090, 0x090, 0x090, 0x090, 0x090, 0x090, 0x090, 0x068, 0x130, 0x003, 0x2F0, 0x060};
+
+// Counts its wakes in RAM register 5 and keeps clock A at the last one in register 6; switches
+// alarm A off once it has rung, clears the timer's events and sleeps lightly.
+const char* const kAlarmClock = R"(
+        LDI 3F0
+        DADD=C          ; no RAM there: register numbers reach the peripherals
+        LDI 0FD
+        PFAD=C
+        DISOFF
+        DISTOG          ; display on
+        LDI 0FB
+        PFAD=C          ; the timer chip
+        C=REGN 0        ; clock A
+        N=C
+        C=REGN 3        ; its status: bit 0 says that alarm A rang
+        ST=C
+        ?ST=1 0
+        GONC CLEAR
+        REGN=C 10       ; alarm A off
+CLEAR:  C=0 W
+        REGN=C 3        ; events cleared
+        DADD=C          ; RAM registers 0..15
+        C=N
+        REGN=C 6
+        C=REGN 5
+        C=C+1 W
+        REGN=C 5
+        POWOFF
+)";
 
 // 0 CHKKB; 1 GONC +4; 2 C=KEYS; 3 REGN=C 5; 4 NOP; 5 POWOFF.
 const std::vector<uint16_t> kStoreKey = {0x3CC, 0x023, 0x220, 0x168, 0x000, 0x060};
@@ -118,6 +159,86 @@ TEST_F(RunnerTest, BadArgumentsExitWithUsage) {
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_NE(said.find("(try --help)"), std::string::npos) << said;
   }
+}
+
+// Virtual time starts at 2000-01-01 (clock A 00315567360000) or at the date given, and passes in
+// waits: alarm A and the interval timer wake the sleeping calculator at their virtual moment.
+TEST_F(RunnerTest, TimerEventsWakeTheCalculatorOnTimeInWaits) {
+  FirmwareFrom(kAlarmClock);
+  const std::string vt = "--no-save --print R:5 --print R:6 --virtual-time";
+  const std::string alarm3s = " --set ALA=00315567360300";
+  const std::string interval1s = " --set TR=00100 --set SR=540";
+  const struct {
+    std::string args;
+    const char* out;  // wakes (power-on included), then clock A at the last wake
+  } cases[] = {
+      {vt, "R:5=00000000000001\nR:6=00315567360000\n"},
+      {vt + "=2026-12-09T10:00:00", "R:5=00000000000001\nR:6=00400579920000\n"},
+      {vt + alarm3s + " --keys wait:3s", "R:5=00000000000001\nR:6=00315567360000\n"},
+      {vt + alarm3s + " --keys wait:3010ms", "R:5=00000000000002\nR:6=00315567360300\n"},
+      {vt + alarm3s + " --keys wait:1h", "R:5=00000000000002\nR:6=00315567360300\n"},
+      {vt + alarm3s + " --set R:5=10 --keys wait:4s", "R:5=00000000000012\nR:6=00315567360300\n"},
+      {vt + interval1s + " --keys wait:10s", "R:5=0000000000000A\nR:6=00315567360900\n"},
+      {vt + interval1s + " --keys 'wait:1s wait:1s wait:1010ms'",
+       "R:5=00000000000004\nR:6=00315567360300\n"},
+      {vt + interval1s + " --keys wait:60s --steps 100",
+       "R:5=00000000000004\nR:6=00315567360300\n"},
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    ASSERT_EQ(Run(c.args, &out), 0) << c.args << Errors();
+    EXPECT_EQ(out, c.out) << c.args;
+  }
+}
+
+// Arguments that can only be judged once the machine has started: refused before it runs.
+TEST_F(RunnerTest, RefusesRegistersAndRamImagesBeforeRunning) {
+  Firmware(kStoreKey);
+  std::ofstream(home_ + "empty.ram").flush();
+  std::ofstream(home_ + "short.ram") << std::string(10, '\0');
+  std::filesystem::create_directory(home_ + "folder.ram");
+  const struct {
+    std::string args;
+    std::string said;
+  } cases[] = {
+      {"--set A=12G4", "--set: '12G4' is no value for this register"},
+      {"--set R:200=1", "--set: RAM register 200 does not exist"},
+      {"--print R:200", "--print R:200: RAM register 200 does not exist"},
+      {"--set NOPE=1", "unknown register 'NOPE'"},
+      {"--print R:400", "'R:400' names no RAM register"},
+      {"--set A", "--set needs REG=VALUE, not 'A'"},
+      {"--ram " + home_ + "missing.ram", "missing.ram is no RAM image: No such file or directory"},
+      {"--ram " + home_ + "folder.ram", "folder.ram is no RAM image: a folder"},
+      {"--ram " + home_ + "empty.ram", "empty.ram is no RAM image: empty file"},
+      {"--ram " + home_ + "short.ram", "short.ram is no RAM image: 10 bytes: not a whole number"},
+      {"--keys wait:5s", "a wait among the keys needs --virtual-time"},
+      {"--virtual-time --keys wait:5", "'wait:5' is no wait"},
+      {"--virtual-time=2000-01-01", "--virtual-time needs a date and time"},
+      {"--virtual-time=", "--virtual-time needs a date and time"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run(c.args + " --keys 7"), 2) << c.args;
+    EXPECT_NE(Errors().find(c.said), std::string::npos) << c.args << ": " << Errors();
+    EXPECT_FALSE(std::filesystem::exists(home_ + "VALDOR.RAM")) << c.args;
+  }
+}
+
+// --ram runs from another image: the home's is neither read nor written, and the image is
+// written back only with --save.
+TEST_F(RunnerTest, RamImageFileReplacesTheHomesAndIsSavedOnlyWhenAsked) {
+  Firmware(kStoreKey);
+  ASSERT_EQ(Run("--keys 7"), 0) << Errors();
+  const std::string home = Slurp(home_ + "VALDOR.RAM");
+  std::filesystem::copy_file(home_ + "VALDOR.RAM", home_ + "mine.ram");
+  std::string out;
+  ASSERT_EQ(Run("--ram " + home_ + "mine.ram --print R:5 --keys 8", &out), 0) << Errors();
+  EXPECT_EQ(out, "R:5=00000000074000\n");  // the key code of 8 in digits 4 and 3
+  EXPECT_EQ(Slurp(home_ + "mine.ram"), home);
+  ASSERT_EQ(Run("--ram " + home_ + "mine.ram --print R:5 --save", &out), 0) << Errors();
+  EXPECT_EQ(out, "R:5=00000000034000\n");  // as the image holds it
+  ASSERT_EQ(Run("--ram " + home_ + "mine.ram --save --keys 9"), 0) << Errors();
+  EXPECT_NE(Slurp(home_ + "mine.ram"), home);
+  EXPECT_EQ(Slurp(home_ + "VALDOR.RAM"), home);
 }
 
 TEST_F(RunnerTest, MissingModuleIsReportedAndTheRunGoesOn) {
