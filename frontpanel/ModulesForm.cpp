@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -41,7 +42,9 @@ QTableWidget* NewTable(int rows, const QStringList& headers) {
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionBehavior(QAbstractItemView::SelectRows);
   table->setSelectionMode(QAbstractItemView::SingleSelection);
-  table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table->setWordWrap(false);
+  table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
   return table;
 }
 
@@ -84,10 +87,14 @@ TModulesForm::TModulesForm(QWidget* parent, std::function<void()> restart)
   pages_ = NewTable(16, {"Bank 0", "Bank 1", "Bank 2", "Bank 3"});
   pages_->setObjectName("PageTable");
   QStringList pageNames;
-  for (int p = 0; p < 16; ++p) pageNames << QString("Page %1  %2").arg(p, 0, 16).toUpper().arg(Hex4(p * 4096));
+  for (int p = 0; p < 16; ++p)
+    pageNames << QString("Page %1  %2").arg(QString::number(p, 16).toUpper(), Hex4(p * 4096));
   pages_->setVerticalHeaderLabels(pageNames);
   pages_->setSelectionMode(QAbstractItemView::NoSelection);
   pages_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  // All 16 pages in view, and no more.
+  pages_->setFixedHeight(pages_->horizontalHeader()->sizeHint().height() +
+                         pages_->verticalHeader()->length() + 2 * pages_->frameWidth());
 
   entries_ = NewTable(0, {"File", "Start", "Span", "Bank", "Encoding", "Words", "Status"});
   entries_->setObjectName("EntryTable");
@@ -108,6 +115,7 @@ TModulesForm::TModulesForm(QWidget* parent, std::function<void()> restart)
 
   auto* add = new QPushButton("Add…");
   remove_ = new QPushButton("Remove");
+  remove_->setObjectName("RemoveButton");
   connect(add, &QPushButton::clicked, this, [this] { AddButtonClick(); });
   connect(remove_, &QPushButton::clicked, this, [this] { RemoveButtonClick(); });
 
@@ -153,8 +161,8 @@ TModulesForm::TModulesForm(QWidget* parent, std::function<void()> restart)
   right->addLayout(memory);
   right->addWidget(problems_);
   auto* body = new QHBoxLayout;
-  body->addWidget(pages_, 2);
-  body->addLayout(right, 3);
+  body->addWidget(pages_, 5);
+  body->addLayout(right, 6);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body, 1);
   layout->addLayout(buttons);
@@ -184,13 +192,14 @@ void TModulesForm::Reload() {
 void TModulesForm::AddFiles(const QStringList& paths) {
   int added = -1;
   for (const QString& path : paths) {
-    std::string error;
-    const std::string name = ImageIntoHome(path.toStdString(), error);
+    // A file that is no image is listed with its reason where it is, and not copied.
+    const ImageInfo image = ProbeModuleImage(path.toStdString());
+    std::string error, name = path.toStdString();
+    if (image.valid) name = ImageIntoHome(name, error);
     if (name.empty()) {
       TheHost().MessageBox("VALDOR: Modules", error);
       continue;
     }
-    const ImageInfo image = ProbeModuleImage(ModulePath(name));
     const int pages = image.valid ? static_cast<int>(std::min<int64_t>(image.words / 4096, 16)) : 1;
     int page = FirstFreePage(checks_, pages);
     if (page < 0) page = FirstFreePage(checks_, 1);  // its conflict then shows
@@ -279,6 +288,7 @@ void TModulesForm::ShowPages() {
       } else {
         cell->setText(name);
       }
+      cell->setToolTip(cell->text());
     }
   }
   for (int p = 0; p < 16; ++p) {
@@ -305,7 +315,7 @@ void TModulesForm::ShowEntries() {
       status = "not loaded at the last start";
     const bool image = check.image.bytes > 0;
     const QString cells[kColumns] = {
-        QString::fromStdString(item.file),
+        QFileInfo(QString::fromStdString(item.file)).fileName(),
         item.understood ? Hex4(item.start) : "",
         item.understood ? QString::number(item.span) : "",
         item.understood ? QString::number(item.bank) : "",

@@ -25,7 +25,8 @@ class TModulesForm : public QDialog {
   // Reads the configuration afresh, dropping edits not applied.
   void Reload();
   // Adds image files at the first free page from 8 up, copying each into the home folder unless
-  // it is there already; a file that cannot be copied is reported and left out.
+  // it is there already; a file that cannot be copied is reported and left out, and one that is
+  // no image is listed (with its reason) but not copied.
   void AddFiles(const QStringList& paths);
   void AddButtonClick();
   void RemoveButtonClick();

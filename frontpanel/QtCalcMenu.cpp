@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <utility>
@@ -87,7 +88,9 @@ TCalcMenu::TCalcMenu(QWidget* parent, Restarter restart)
 TModulesForm* TCalcMenu::ShowModules() {
   if (!modulesWindow_) {
     modulesWindow_ = new TModulesForm(parentWidget(), [this] { restart_(nullptr); });
-    modulesWindow_->resize(modulesWindow_->sizeHint().expandedTo(QSize(900, 520)));
+    // Wide enough for the file names and reasons, within the screen at any scale.
+    const QSize room = parentWidget()->screen()->availableGeometry().size() * 0.95;
+    modulesWindow_->resize(modulesWindow_->sizeHint().expandedTo(QSize(980, 0)).boundedTo(room));
   } else if (!modulesWindow_->Edited()) {
     modulesWindow_->Reload();
   }

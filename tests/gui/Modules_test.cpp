@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -93,10 +94,12 @@ TEST_F(ModulesTest, ImageDroppedOnTheFaceplateIsAppliedAndRunsWithTheMemoryKept)
   image[image.size() - 1] = 0x23;
   image[image.size() - 2] = 0x01;
   std::ofstream(away + "my module.rom", std::ios::binary) << image;
+  std::ofstream(away + "notes.txt") << std::string(1000, 'x');
 
   // Dragged over the faceplate's window and dropped, as the window system delivers it.
   QMimeData mime;
-  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(away + "my module.rom"))});
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(away + "my module.rom")),
+                QUrl::fromLocalFile(QString::fromStdString(away + "notes.txt"))});
   QWindow* window = form->windowHandle();
   QCoreApplication::postEvent(window, new QDragEnterEvent(QPoint(100, 300), Qt::CopyAction, &mime,
                                                           Qt::LeftButton, Qt::NoModifier));
@@ -106,7 +109,17 @@ TEST_F(ModulesTest, ImageDroppedOnTheFaceplateIsAppliedAndRunsWithTheMemoryKept)
   TModulesForm* modules = form->ContextMenu()->ModulesWindow();
   ASSERT_NE(modules, nullptr);
   EXPECT_TRUE(modules->isVisible());
+  ASSERT_EQ(modules->Items().size(), 2u);
+  // A file that is no image is listed with its reason, left where it is.
+  EXPECT_EQ(modules->Items()[1].file, away + "notes.txt");
+  EXPECT_EQ(modules->Checks()[1].problem, "holds 800 words: an image holds whole pages of 4096 words");
+  EXPECT_TRUE(modules->ProblemsLabel()->text().contains("holds 800 words"));
+  EXPECT_FALSE(std::filesystem::exists(home + "notes.txt"));
+  EXPECT_EQ(modules->Items()[1].start, 0xA000);  // the next free page after the first
+  modules->EntryTable()->selectRow(1);
+  Click(modules->findChild<QPushButton*>("RemoveButton"));
   ASSERT_EQ(modules->Items().size(), 1u);
+  EXPECT_FALSE(modules->ProblemsLabel()->isVisible());
   EXPECT_EQ(modules->Items()[0].file, "my_module.rom");  // copied in, without the space
   EXPECT_EQ(modules->Items()[0].start, 0x8000);
   EXPECT_EQ(ReadFile(home + "my_module.rom"), image);
