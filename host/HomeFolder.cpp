@@ -73,10 +73,12 @@ std::string FindModuleFile(const std::string& file, const std::string& homeDir,
 
 std::string FirstIniText(const std::string& firmware) {
   std::string text =
-      "; VALDOR's configuration, read at every start.\n"
+      "; VALDOR's configuration, read at every start and at Restart (the calculator's menu).\n"
       ";\n"
-      "; To run your own ROM images, list them in [ROM]: Modules is the number of entries, and\n"
-      "; each entry Module<n> gives the start address, the file, and optionally the bank span.\n"
+      "; The calculator's menu has a Modules window that adds your ROM images (or drop them on\n"
+      "; the calculator) and writes this file. By hand: list them in [ROM]: Modules is the\n"
+      "; number of entries, and each entry Module<n> gives the start address, the file, and\n"
+      "; optionally the bank span and then the first bank (0 to 3).\n"
       "; A file name without a folder is taken from this folder, or else from the program's\n"
       "; own data folder (where the firmware that came with it is). For example:\n"
       ";   [ROM]\n"

@@ -399,8 +399,10 @@ int main(int argc, char** argv) {
   // The per-user folder is the desktop program's: a run saves there only when asked. A RAM
   // image named by --ram is written back only when asked, and the home's never.
   const bool save = options->save.value_or(!options->ram && !host.Home().perUser);
+  std::string ramBytes;
   if (options->ram) {
-    std::string bytes, reason;
+    std::string& bytes = ramBytes;
+    std::string reason;
     if (!ReadRamImageFile(*options->ram, bytes, reason))
       return BadArgument("--ram " + *options->ram + " is no RAM image: " + reason);
     RamImageFile = *options->ram;
@@ -430,7 +432,8 @@ int main(int argc, char** argv) {
   if (options->trace) OpenTrace();
   std::optional<VirtualClock> clock;
   if (options->virtualTime) clock.emplace(host, *options->virtualTime);
-  StartUp(kNoWaits);
+  // The image named by --ram is what the run starts from, whatever "RAM" "Load" says.
+  StartUp(kNoWaits, options->ram ? &ramBytes : nullptr);
   if (RamImageUnreadable) {
     return Fail("cannot read the RAM image " + (options->ram ? *options->ram : HomeFile(".RAM")) +
                 " (it is left as it is; --home names another folder)");

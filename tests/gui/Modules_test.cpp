@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -176,6 +177,19 @@ TEST_F(ModulesTest, SnapshotsRoundTripAndAFileThatIsNoImageChangesNothing) {
   EXPECT_TRUE(MemoryKept());
   EXPECT_EQ(ReadFile(HomeFile(kMemoryBackup)), before);
   EXPECT_TRUE(TNutCPU::Exists());
+}
+
+TEST_F(ModulesTest, MemoryOfAnHp41CKeepsTheRegistersItHas) {
+  RamRegisters[200][0] = 7;
+  TModulesForm* modules = form->ContextMenu()->ShowModules();
+  modules->RamComboBox()->setCurrentIndex(modules->RamComboBox()->findData(kRamSize41C));
+  EXPECT_TRUE(modules->Edited());
+  Click(modules->ApplyButton());
+  EXPECT_NE(ReadFile(home + "VALDOR.Ini").find("Size=64\n"), std::string::npos);
+  EXPECT_TRUE(RamExists[255]);
+  EXPECT_FALSE(RamExists[256]);
+  EXPECT_EQ(RamRegisters[200][0], 7);
+  EXPECT_EQ(modules->RamComboBox()->currentText(), "HP-41C: registers 192..255");
 }
 
 // A close that arrives while the machine restarts (a signal, the close box) waits for the

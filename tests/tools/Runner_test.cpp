@@ -236,6 +236,10 @@ TEST_F(RunnerTest, RamImageFileReplacesTheHomesAndIsSavedOnlyWhenAsked) {
   EXPECT_EQ(Slurp(home_ + "mine.ram"), home);
   ASSERT_EQ(Run("--ram " + home_ + "mine.ram --print R:5 --save", &out), 0) << Errors();
   EXPECT_EQ(out, "R:5=00000000034000\n");  // as the image holds it
+  // Also where the configuration does not load the home's image.
+  std::ofstream(home_ + "VALDOR.Ini", std::ios::app) << "[RAM]\nLoad=0\n";
+  ASSERT_EQ(Run("--ram " + home_ + "mine.ram --print R:5 --steps 0", &out), 0) << Errors();
+  EXPECT_EQ(out, "R:5=00000000034000\n");
   ASSERT_EQ(Run("--ram " + home_ + "mine.ram --save --keys 9"), 0) << Errors();
   EXPECT_NE(Slurp(home_ + "mine.ram"), home);
   EXPECT_EQ(Slurp(home_ + "VALDOR.RAM"), home);
