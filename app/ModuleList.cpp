@@ -39,9 +39,10 @@ std::string ModuleEntryText(const ModuleItem& item) {
     return item.text;
   char start[8];
   std::snprintf(start, sizeof start, "$%04X", static_cast<unsigned>(item.start & 0xFFFF));
-  std::string text = std::string(start) + " " + item.file;
-  if (item.span != 16 || item.bank != 0) text += " " + std::to_string(item.span);
-  if (item.bank != 0) text += " " + std::to_string(item.bank);
+  std::string text = start;
+  text.append(" ").append(item.file);
+  if (item.span != 16 || item.bank != 0) text.append(" ").append(std::to_string(item.span));
+  if (item.bank != 0) text.append(" ").append(std::to_string(item.bank));
   return text;
 }
 

@@ -43,7 +43,9 @@ std::optional<NamedRegister> FindRegister(std::string_view name, std::string& er
       r.ram = w->number;
       return r;
     }
-    error = "'" + std::string(name) + "' names no RAM register (R:0 to R:3FF, or R:X, R:Y ...)";
+    // Named first: "'" + std::string(...) trips a false -Wrestrict of GCC 12 at -O3.
+    const std::string text(name);
+    error = "'" + text + "' names no RAM register (R:0 to R:3FF, or R:X, R:Y ...)";
     return std::nullopt;
   }
   for (int i = 0; i < kDebugFieldCount; ++i) {
@@ -71,7 +73,9 @@ bool SetRegister(const NamedRegister& r, std::string_view value, std::string& er
   if (!RegisterExists(r, error)) return false;
   const bool ok = r.ram >= 0 ? ParseDigitGroups(value, RamRegisters[r.ram])
                              : DebugFields[r.field].commit(value);
-  if (!ok)
-    error = "'" + std::string(value) + "' is no value for this register (hexadecimal digits)";
+  if (!ok) {
+    const std::string text(value);
+    error = "'" + text + "' is no value for this register (hexadecimal digits)";
+  }
   return ok;
 }
