@@ -14,8 +14,7 @@
 
 std::vector<ModuleItem> ReadModuleList(const ProfileFile& ini) {
   std::vector<ModuleItem> items;
-  const int32_t count = ini.ReadInteger("ROM", "Modules", 0);
-  for (int32_t i = 1; i <= count && i <= 64; ++i) {
+  for (const int64_t i : EntryNumbers(ini, "ROM", ini.ReadInteger("ROM", "Modules", 0))) {
     const std::string value = ini.ReadString("ROM", "Module" + std::to_string(i), "");
     if (value.empty()) continue;
     ModuleEntry entry;

@@ -22,8 +22,9 @@ struct ModuleItem {
   bool understood = true;  // false: text is no "start file [span [bank]]"; it is kept as it is
 };
 
-// The entries of the "ROM" section in configuration order (at most 64), those that do not parse
-// included, so that writing the list back loses none.
+// The entries of the "ROM" section in configuration order, the ones start-up reads (numbers up
+// to "Modules", gaps skipped), those that do not parse included, so that writing the list back
+// loses none.
 std::vector<ModuleItem> ReadModuleList(const ProfileFile& ini);
 // The entry's value: the text it was read from when nothing changed, else "$8000 FILE" with the
 // span and the bank where they are not the defaults.

@@ -79,11 +79,8 @@ bool ApplySwitch(const std::string& arg) {
   return true;
 }
 
-namespace {
-
-// The numbers n = 1..count for which the section has a key "Module" + n, in increasing order:
-// the entries that reading keys 1 to count one by one would find. Only the keys that are there
-// are looked at, so a count of two billion costs no more than the file's lines.
+// Only the keys that are there are looked at, so a count of two billion costs no more than the
+// file's lines.
 std::vector<int64_t> EntryNumbers(const ProfileFile& ini, const std::string& section,
                                   int32_t count) {
   std::vector<int64_t> numbers;
@@ -102,6 +99,8 @@ std::vector<int64_t> EntryNumbers(const ProfileFile& ini, const std::string& sec
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   return numbers;
 }
+
+namespace {
 
 void ReportBadInteger(const std::string& text) {
   ReportCpuError(0, "'" + text + "' is not a valid integer value");

@@ -12,6 +12,13 @@ void ResetMachineSettings();
 // clears the ROM space and the RAM map, and creates registers 0..15.
 void InitMachine();
 
+class ProfileFile;
+
+// The numbers n = 1..count for which the section has a key "Module" + n, in increasing order:
+// the entries that reading keys 1 to count one by one would find.
+std::vector<int64_t> EntryNumbers(const ProfileFile& ini, const std::string& section,
+                                  int32_t count);
+
 // Set by "/P": the main window presses its printer button when first shown.
 extern bool printerSwitch;
 // The platform family flag; decides the default of "Sound".

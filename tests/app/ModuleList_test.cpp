@@ -51,6 +51,19 @@ TEST_F(ModuleListTest, WritingKeepsCommentsOtherKeysAndUntouchedEntries) {
             "[CPU]\nTicks=100 ; fast\n");
 }
 
+// Numbers with gaps, as start-up reads them: none is lost, and they are numbered anew.
+TEST_F(ModuleListTest, EntriesWithGapsAreReadAsStartUpReadsThem) {
+  const std::string path =
+      WriteHomeFile("VALDOR.Ini", "[ROM]\nModules=100\nModule99=$8000 far.rom\nModule3=0 a.rom\n");
+  ProfileFile ini(path);
+  const std::vector<ModuleItem> items = ReadModuleList(ini);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].file, "a.rom");
+  EXPECT_EQ(items[1].file, "far.rom");
+  ASSERT_TRUE(WriteModuleList(ini, items));
+  EXPECT_EQ(ReadFile(path), "[ROM]\nModules=2\nModule1=0 a.rom\nModule2=$8000 far.rom\n");
+}
+
 TEST_F(ModuleListTest, ChecksFindBadFilesOverlapsAndTheEndOfTheSpace) {
   Image("one.rom", 1);
   Image("two.rom", 2);
