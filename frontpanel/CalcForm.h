@@ -51,6 +51,7 @@ class TCalcForm : public QWidget, public Panel {
 
  public:
   static constexpr int kClientWidth = 307, kClientHeight = 576;
+  static constexpr int kBorder = 1;  // the faceplate starts inside a one-pixel border
 
   // dpr: the device pixel ratio the pictures are drawn at; 0 takes the application's. zoom:
   // the faceplate's size as a share of its own; 0 fits it to the screen's available height.
